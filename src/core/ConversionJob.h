@@ -1,0 +1,54 @@
+// What to convert: the file names, the output path, the run flags and the output options.
+// One instance lives for the whole program; the command line, the dialogs, the parameter
+// file and the run fill and read it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kelvrant {
+
+/// The program's own name: the PGM field of every RINEX file and the base name of the
+/// configuration file, the background picture and the scratch index file.
+inline constexpr const char* kProgramName = "Kelvrant";
+
+struct ConversionJob {
+    std::string BFileName;
+    std::string EFileName;
+    std::string SFileName;
+    std::string IonFileName;
+    std::string MetInFileName;
+    std::string ObsFileName;
+    std::string NavFileName;
+    std::string NavGFileName;
+    std::string MetOutFileName;
+    std::string OutputPath;
+
+    bool AutoParamMode = false;
+    std::string AutoParamFileName;
+    bool ObsRun = false;
+    bool MetRun = false;
+    bool RunMinimized = false;
+    bool RunFinished = false;
+    bool ForceNames = false;
+    std::string ForcedSession;  ///< at most 15 characters
+    std::string ForcedDay;      ///< at most 15 characters
+    std::string ForcedYear;     ///< at most 15 characters
+
+    bool ClockAdjust = true;
+    bool SmoothCode = true;
+    bool SiteChanges = true;
+    std::int32_t OutputDoppler = 1;
+
+    std::int32_t MetStartWeek = 0;
+    double MetStartSeconds = 0.0;
+    double MetUtcToGps = 0.0;
+
+    bool SaveConfigOnExit = true;
+};
+
+/// A job with the start-up defaults; the met start time is today (UTC, from the clock) at
+/// 00:00:00.1 as GPS week and seconds.
+ConversionJob MakeDefaultJob();
+
+}  // namespace kelvrant
