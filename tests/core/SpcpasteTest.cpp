@@ -73,6 +73,11 @@ TEST(special_paste, west_longitude) {
     ExpectGeodetic("N 45 WEST 75.5 H 10", PasteCase::kLatWestHeight, 45, 284.5, 10);
 }
 
+TEST(special_paste, labels_in_one_gap_are_taken_west_before_east) {
+    ExpectGeodetic("N 45 W E 75.5 H 10", PasteCase::kLatWestHeight, 45, 284.5, 10);
+    ExpectGeodetic("N 45 E W 75.5 H 10", PasteCase::kLatWestHeight, 45, 284.5, 10);
+}
+
 TEST(special_paste, degrees_minutes_seconds) {
     const double lat = 45.0 + 30.0 / 60.0 + 15.5 / 3600.0;
     const double lon = 7.0 + 10.0 / 60.0;
