@@ -221,6 +221,7 @@ int C_AshMetReader::NextRecord(int& error, std::int32_t& lineCount, std::string&
                                std::size_t nameSize, std::int32_t& week, double& seconds,
                                double& pressure, double& temperature, double& humidity) {
     error = kMetOk;
+    lineCount = lineCount_;
     bool timeSeen = false;
     if (file_ == nullptr) return 0;
     char buffer[kMetMaxLineRead + 1];

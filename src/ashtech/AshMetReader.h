@@ -38,12 +38,13 @@ class C_AshMetReader {
     void Start(std::FILE* file, std::int32_t week, double secondsOfWeek, double utcOffset);
 
     /// Reads lines up to the next met record. Returns 1 with a record, 0 at the end of the
-    /// file (or without a file); `error` is 0 at the start of each call and holds the code of
-    /// the last failed line, so it is nonzero at the end only when a failed line came after
-    /// the last record. `lineCount` is the number of lines read so far. `week` and `seconds`
-    /// are written whenever a time line is accepted. The transducer identifier goes into
-    /// `name`, cut to nameSize - 1 characters; name, pressure, temperature and humidity are
-    /// written only with a record.
+    /// file (or without a file). `error` is set to 0 at the start of each call and then holds
+    /// the code of the last line skipped in this call, so after a 0 result it is nonzero
+    /// exactly when a failed line came after the last record (with a record it only tells of
+    /// skipped lines). `lineCount` is the number of lines read since Start. `week` and
+    /// `seconds` are written whenever a time line is accepted. The transducer identifier goes
+    /// into `name`, cut to nameSize - 1 characters; name, pressure, temperature and humidity
+    /// are written only with a record.
     int NextRecord(int& error, std::int32_t& lineCount, std::string& name, std::size_t nameSize,
                    std::int32_t& week, double& seconds, double& pressure, double& temperature,
                    double& humidity);
