@@ -99,7 +99,7 @@ int WriteMetRecord(int slot, std::int32_t week, double secondsOfWeek, double pre
 
     double t = secondsOfWeek + 0.000000001;
     if (!std::isfinite(t) || std::fabs(t) > kMaxDatableSeconds || week < 0 ||
-        week >= kMaxDatableWeek)
+        week > kMaxDatableWeek)
         return 0;
     if (t > kSecondsPerWeek) {
         t -= kSecondsPerWeek;
