@@ -19,8 +19,11 @@ constexpr std::int64_t kWeek = 604800;
 // The comment lines written at open, so that the rewrite has exactly as many lines.
 std::array<int, kWriterSlotCount> gCommentLines{};
 
+// True for an open slot; otherwise the writers' bad-slot error is recorded.
 bool CheckSlot(int slot) {
-    return WriteRawText(slot, {}) != 0;
+    if (SlotIsOpen(slot)) return true;
+    WriteRawText(slot, "");  // writes nothing: it only sets the error of an invalid slot
+    return false;
 }
 
 void WriteHeader(int slot, const NavHeaderRecord& header, int comments) {

@@ -11,9 +11,11 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-// Writes nothing; validates the slot and sets the writer error when it is not open.
+// True for an open slot; otherwise the writers' bad-slot error is recorded.
 bool CheckSlot(int slot) {
-    return WriteRawText(slot, {}) != 0;
+    if (SlotIsOpen(slot)) return true;
+    WriteRawText(slot, "");  // writes nothing: it only sets the error of an invalid slot
+    return false;
 }
 
 }  // namespace

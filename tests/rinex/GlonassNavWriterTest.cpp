@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,31 @@ TEST_F(GlonassNavFixture, values_in_d_form) {
     EXPECT_EQ(lines[2].substr(60), " -.700000000000D+01");
     for (const std::string& line : lines)
         EXPECT_EQ(line.size(), 79u);
+}
+
+TEST_F(GlonassNavFixture, random_records_through_both_writers) {
+    std::mt19937 random(2024);
+    FilePtr glonassFile = TempFile();
+    FilePtr gpsFile = TempFile();
+    const int glonassSlot = OpenGlonassNav("Kelvrant", glonassFile.get(), header_);
+    const int gpsSlot = OpenGpsNav("Kelvrant", 0, gpsFile.get(), header_);
+    for (int i = 0; i < 500; ++i) {
+        AshNavRecord r;
+        for (std::uint8_t& b : r.body)
+            b = static_cast<std::uint8_t>(random());
+        r.satellite = static_cast<std::int16_t>(random() % 256);
+        EXPECT_EQ(WriteGlonassNavRecord(glonassSlot, r.satellite, r), 1);
+        EXPECT_EQ(WriteGpsNavRecord(gpsSlot, r.satellite, r), 1);
+        if (i == 0) SetGlonassCorrection(header_, r);
+    }
+    EXPECT_EQ(RewriteGlonassNavHeader(glonassSlot, header_), 1);
+    for (std::FILE* file : {glonassFile.get(), gpsFile.get()}) {
+        const std::string text = Contents(file);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    }
+    CloseGlonassNav(glonassSlot);
+    CloseGpsNav(gpsSlot);
 }
 
 TEST(glonass_epoch, moscow_time_examples) {
