@@ -18,11 +18,13 @@ namespace kelvrant {
 /// Error codes of the B-file reader.
 enum : int {
     kObsReadOk = 0,
-    kObsNoHeader = 1,       ///< fewer than 90 bytes at the start
-    kObsNotBFile = 2,       ///< the first 7 bytes are not "VERSION" (any case)
-    kObsBadVersion = 3,     ///< byte 10 is not 3
-    kObsBadBlockCount = 4,  ///< blocks per satellite outside 1..3
-    kObsFileTooLarge = 5,   ///< beyond what the 32-bit index offsets address
+    kObsNoHeader = 1,          ///< fewer than 90 bytes at the start
+    kObsNotBFile = 2,          ///< the first 7 bytes are not "VERSION" (any case)
+    kObsBadVersion = 3,        ///< byte 10 is not 3
+    kObsBadBlockCount = 4,     ///< blocks per satellite outside 1..3
+    kObsFileTooLarge = 5,      ///< beyond what the 32-bit index offsets address
+    kObsReadFailed = 6,        ///< the B-file stream reported a read error during the index pass
+    kObsIndexWriteFailed = 7,  ///< the scratch index could not be written (or none was given)
 };
 
 inline constexpr int kMaxSatellites = 24;
@@ -140,11 +142,30 @@ class C_AshObsReader {
     double MeanY() const { return sumY_; }
     double MeanZ() const { return sumZ_; }
     /// Observation counts per block k (0..2) and satellite number s (0..56).
-    std::int32_t CodeCount(int k, int s) const { return codeCount_[k][s]; }
-    std::int32_t CarrierCount(int k, int s) const { return carrierCount_[k][s]; }
+    /// Out-of-range k or s give 0.
+    std::int32_t CodeCount(int k, int s) const { return InCountRange(k, s) ? codeCount_[k][s] : 0; }
+    std::int32_t CarrierCount(int k, int s) const {
+        return InCountRange(k, s) ? carrierCount_[k][s] : 0;
+    }
 
   private:
+    struct ScanBuffer;
+    /// Reads n bytes of the B-file (from the scan buffer during the index pass, else from the
+    /// stream); a null dst skips them. False on a short read.
+    bool ReadBytes(std::uint8_t* dst, std::size_t n);
+    int BuildIndex();
+    void TrackWeek(double epochTime);
+    void GatherStatistics(const EpochRecord& epoch, const SatelliteSlots& satellites);
+    void FinishStatistics();
+    static bool InCountRange(int k, int s) {
+        return k >= 0 && k < 3 && s >= 0 && s <= kMaxSatNumber;
+    }
+
+    static constexpr int kIntervalTableSize = 300;
+    static constexpr int kIntervalTableLimit = 298;  ///< new spacings are looked at only below
+
     BFileHeader header_{};
+    int blockCount_ = 0;
     std::int32_t firstWeek_ = 0;
     double firstTime_ = -1.0;
     std::int32_t currentWeek_ = 0;
@@ -163,6 +184,12 @@ class C_AshObsReader {
     double lastTime_ = -1.0;
     std::int32_t lastEpoch_ = -1;
     bool scanning_ = false;
+    ScanBuffer* scan_ = nullptr;  ///< set only during the index pass
+    double weightTotal_ = 0.0;
+    std::array<float, kIntervalTableSize> intervalValues_{};
+    std::array<std::int32_t, kIntervalTableSize> intervalCounts_{};
+    int intervalUsed_ = 0;
+    float previousRounded_ = 0.0f;
 };
 
 /// Reads only the header of the B-file at `path` and returns its receiver type text, or an
