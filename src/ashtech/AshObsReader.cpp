@@ -37,11 +37,11 @@ bool IsGlonassReceiver(std::string_view receiverType) {
 namespace {
 
 constexpr std::size_t kSatPrefixSize = 4;
-// The index pass reads the B-file through its own buffer so that the pass costs one read call
-// per megabyte whatever the stream's own buffer is.
-constexpr std::size_t kScanBufferSize = std::size_t{1} << 20;
-// Index entries are written in batches of this many.
-constexpr std::size_t kIndexBatch = 4096;
+// The B-file is read through a window of this size, so that the index pass and consecutive
+// reads by number cost one seek and one read call per window, whatever the stream's buffer is.
+constexpr std::size_t kWindowSize = std::size_t{256} << 10;
+// Index entries are written, and read back, in batches of this many.
+constexpr std::size_t kIndexBatch = 2048;
 // Offsets in the index are int32: no epoch may start beyond this.
 constexpr std::int64_t kMaxEpochOffset = std::numeric_limits<std::int32_t>::max();
 
@@ -50,41 +50,6 @@ bool SeekTo(std::FILE* f, std::int64_t offset) {
 }
 
 }  // namespace
-
-// The B-file bytes of the index pass: a window [pos, end) of `data`, whose first byte lies at
-// file offset `base`.
-struct C_AshObsReader::ScanBuffer {
-    std::FILE* file = nullptr;
-    std::vector<std::uint8_t> data;
-    std::size_t pos = 0;
-    std::size_t end = 0;
-    std::int64_t base = 0;
-
-    std::int64_t Offset() const { return base + static_cast<std::int64_t>(pos); }
-
-    bool Take(std::uint8_t* dst, std::size_t n) {
-        if (end - pos < n && !Fill(n)) return false;
-        if (dst != nullptr) std::memcpy(dst, &data[pos], n);
-        pos += n;
-        return true;
-    }
-
-    // Moves the unread bytes to the front and reads until at least n bytes are there.
-    bool Fill(std::size_t n) {
-        if (n > data.size()) return false;
-        const std::size_t rest = end - pos;
-        if (rest > 0 && pos > 0) std::memmove(data.data(), &data[pos], rest);
-        base += static_cast<std::int64_t>(pos);
-        pos = 0;
-        end = rest;
-        while (end < n) {
-            const std::size_t got = std::fread(&data[end], 1, data.size() - end, file);
-            if (got == 0) return false;
-            end += got;
-        }
-        return true;
-    }
-};
 
 int C_AshObsReader::CheckHeader(std::FILE* bfile, BFileHeader& header) {
     if (bfile == nullptr) {
@@ -141,7 +106,12 @@ int C_AshObsReader::Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile
     lastTime_ = -1.0;
     lastEpoch_ = -1;
     scanning_ = false;
-    scan_ = nullptr;
+    windowStart_ = 0;
+    windowLength_ = 0;
+    windowPos_ = 0;
+    useWindow_ = false;
+    indexCacheFirst_ = 0;
+    indexCacheCount_ = 0;
 
     if (bfile == nullptr) {
         error_ = kObsNoHeader;
@@ -182,10 +152,8 @@ int C_AshObsReader::BuildIndex() {
         return 0;
     }
 
-    ScanBuffer scan;
-    scan.file = bfile_;
-    scan.data.resize(kScanBufferSize);
-    scan.base = static_cast<std::int64_t>(BFileHeader::kSize);
+    window_.resize(kWindowSize);
+    indexCache_.resize(kIndexBatch * EpochIndexEntry::kSize);
     std::vector<std::uint8_t> batch(kIndexBatch * EpochIndexEntry::kSize);
     std::size_t batched = 0;
     bool writeFailed = false;
@@ -199,12 +167,13 @@ int C_AshObsReader::BuildIndex() {
     // Fresh buffers for the pass: the slots' bytes beyond a short satellite block stay zero.
     EpochRecord epoch;
     SatelliteSlots satellites;
-    scan_ = &scan;
+    windowPos_ = static_cast<std::int64_t>(BFileHeader::kSize);
+    useWindow_ = true;
     scanning_ = true;
     int result = 1;
-    std::int64_t offset = scan.Offset();
+    std::int64_t offset = windowPos_;
     for (;;) {
-        offset = scan.Offset();
+        offset = windowPos_;
         if (ReadEpoch(-1, epoch, satellites) == 0) break;
         if (offset > kMaxEpochOffset) {
             error_ = kObsFileTooLarge;
@@ -222,7 +191,12 @@ int C_AshObsReader::BuildIndex() {
     }
     flushBatch();
     scanning_ = false;
-    scan_ = nullptr;
+    windowStart_ = 0;
+    windowLength_ = 0;
+    windowPos_ = 0;
+    useWindow_ = false;
+    indexCacheFirst_ = 0;
+    indexCacheCount_ = 0;
     if (result == 0) return 0;
     if (std::ferror(bfile_) != 0) {
         error_ = kObsReadFailed;
@@ -241,7 +215,21 @@ int C_AshObsReader::BuildIndex() {
 }
 
 bool C_AshObsReader::ReadBytes(std::uint8_t* dst, std::size_t n) {
-    if (scan_ != nullptr) return scan_->Take(dst, n);
+    if (useWindow_) {
+        const std::int64_t need = static_cast<std::int64_t>(n);
+        if (windowPos_ < windowStart_ ||
+            windowPos_ + need > windowStart_ + static_cast<std::int64_t>(windowLength_)) {
+            // Refill from the wanted position; n never exceeds the window.
+            if (n > window_.size() || !SeekTo(bfile_, windowPos_)) return false;
+            windowStart_ = windowPos_;
+            windowLength_ = std::fread(window_.data(), 1, window_.size(), bfile_);
+            if (windowLength_ < n) return false;
+        }
+        if (dst != nullptr)
+            std::memcpy(dst, &window_[static_cast<std::size_t>(windowPos_ - windowStart_)], n);
+        windowPos_ += need;
+        return true;
+    }
     if (dst != nullptr) return std::fread(dst, 1, n, bfile_) == n;
     std::uint8_t sink[kSatSlotStride];
     while (n > 0) {
@@ -252,19 +240,39 @@ bool C_AshObsReader::ReadBytes(std::uint8_t* dst, std::size_t n) {
     return true;
 }
 
+bool C_AshObsReader::ReadIndexEntry(std::int32_t i, std::int32_t& offset) {
+    if (i < indexCacheFirst_ || i >= indexCacheFirst_ + indexCacheCount_) {
+        indexCacheFirst_ = i;
+        indexCacheCount_ = 0;
+        if (!SeekTo(indexFile_, static_cast<std::int64_t>(i) *
+                                    static_cast<std::int64_t>(EpochIndexEntry::kSize)))
+            return false;
+        const std::size_t got =
+            std::fread(indexCache_.data(), EpochIndexEntry::kSize, kIndexBatch, indexFile_);
+        indexCacheCount_ = static_cast<std::int32_t>(got);
+        if (indexCacheCount_ == 0) return false;
+    }
+    const auto at = static_cast<std::size_t>(i - indexCacheFirst_) * EpochIndexEntry::kSize;
+    offset = le::I4(&indexCache_[at + 4]);
+    return true;
+}
+
 int C_AshObsReader::ReadEpoch(std::int32_t i, EpochRecord& epoch, SatelliteSlots& satellites) {
     if (bfile_ == nullptr || blockCount_ < 1 || blockCount_ > 3 || i < -1) return 0;
     if (i >= 0) {
         if (!indexBuilt_ || i > lastEpoch_ || indexFile_ == nullptr) return 0;
-        std::uint8_t entry[EpochIndexEntry::kSize];
-        if (!SeekTo(indexFile_, static_cast<std::int64_t>(i) *
-                                    static_cast<std::int64_t>(EpochIndexEntry::kSize)) ||
-            std::fread(entry, 1, sizeof entry, indexFile_) != sizeof entry)
-            return 0;
-        const std::int32_t offset = le::I4(entry + 4);
-        if (offset < 0 || !SeekTo(bfile_, offset)) return 0;
+        std::int32_t offset = 0;
+        if (!ReadIndexEntry(i, offset) || offset < 0) return 0;
+        windowPos_ = offset;
+        useWindow_ = true;
+        const int ok = ReadEpochBody(epoch, satellites);
+        useWindow_ = false;
+        return ok;
     }
+    return ReadEpochBody(epoch, satellites);
+}
 
+int C_AshObsReader::ReadEpochBody(EpochRecord& epoch, SatelliteSlots& satellites) {
     if (!ReadBytes(epoch.bytes.data(), EpochRecord::kSize)) return 0;
     const int count = epoch.SatCount();
     const int held = epoch.SatellitesHeld();

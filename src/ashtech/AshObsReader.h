@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ashtech/ByteOrder.h"
 
@@ -126,7 +127,9 @@ class C_AshObsReader {
     int Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile, bool gatherStatistics);
     /// Reads and checks the 90-byte header into `header`. 1 or 0 (error 1, 2 or 3).
     int CheckHeader(std::FILE* bfile, BFileHeader& header);
-    /// Epoch i (i >= 0, through the index) or, with i = -1, the epoch at the current position.
+    /// Epoch i (i >= 0, through the index) or, with i = -1, the epoch at the stream's current
+    /// position. Reads by number go through the reader's own buffers (consecutive epochs cost no
+    /// system call) and leave the stream's position unspecified. 1, or 0 on a short read.
     int ReadEpoch(std::int32_t i, EpochRecord& epoch, SatelliteSlots& satellites);
     /// The last epoch number if the index was built, else -1.
     std::int32_t LastEpochIndex() const;
@@ -149,10 +152,11 @@ class C_AshObsReader {
     }
 
   private:
-    struct ScanBuffer;
-    /// Reads n bytes of the B-file (from the scan buffer during the index pass, else from the
-    /// stream); a null dst skips them. False on a short read.
+    /// Reads n bytes of the B-file: through the reader's window at windowPos_ during the index
+    /// pass and by-number reads, else from the stream. A null dst skips them. False when short.
     bool ReadBytes(std::uint8_t* dst, std::size_t n);
+    bool ReadIndexEntry(std::int32_t i, std::int32_t& offset);
+    int ReadEpochBody(EpochRecord& epoch, SatelliteSlots& satellites);
     int BuildIndex();
     void TrackWeek(double epochTime);
     void GatherStatistics(const EpochRecord& epoch, const SatelliteSlots& satellites);
@@ -184,7 +188,16 @@ class C_AshObsReader {
     double lastTime_ = -1.0;
     std::int32_t lastEpoch_ = -1;
     bool scanning_ = false;
-    ScanBuffer* scan_ = nullptr;  ///< set only during the index pass
+    // The B-file window: file bytes [windowStart_, windowStart_ + windowLength_) in window_.
+    std::vector<std::uint8_t> window_;
+    std::int64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
+    std::int64_t windowPos_ = 0;  ///< the next byte to read through the window
+    bool useWindow_ = false;
+    // Index entries [indexCacheFirst_, indexCacheFirst_ + indexCacheCount_) of the scratch file.
+    std::vector<std::uint8_t> indexCache_;
+    std::int32_t indexCacheFirst_ = 0;
+    std::int32_t indexCacheCount_ = 0;
     double weightTotal_ = 0.0;
     std::array<float, kIntervalTableSize> intervalValues_{};
     std::array<std::int32_t, kIntervalTableSize> intervalCounts_{};

@@ -387,26 +387,59 @@ TEST(bfile_index, by_number_read_at_a_short_or_bad_offset_returns_0) {
     // A trailing epoch whose satellite block is cut: the pass leaves it out.
     const std::string tail = test::EncodeBEpoch(EpochAt(2.0, {MakeSatellite(3, 1)}), 1);
     b.Raw(tail.substr(0, 67 + 10));
-    OpenedFile f(b.Bytes());
-    ASSERT_EQ(f.result, 1);
-    ASSERT_EQ(f.reader.LastEpochIndex(), 1);
-    auto pointEntry1At = [&](std::int32_t offset) {
+    const auto size = static_cast<std::int32_t>(b.Bytes().size());
+    struct Case {
+        std::int32_t offset;
+        const char* what;
+    };
+    for (const Case& c :
+         {Case{size - 20, "epoch record cut"}, Case{size - 67 - 10, "satellite block cut"},
+          Case{-5, "negative offset"}}) {
+        OpenedFile f(b.Bytes());
+        ASSERT_EQ(f.result, 1);
+        ASSERT_EQ(f.reader.LastEpochIndex(), 1);
+        // Point index entry 1 elsewhere before the reader has read any entry back.
         std::uint8_t v[4];
-        le::PutI4(v, offset);
+        le::PutI4(v, c.offset);
         ASSERT_EQ(std::fseek(f.index, 24 + 4, SEEK_SET), 0);
         ASSERT_EQ(std::fwrite(v, 1, 4, f.index), 4u);
         ASSERT_EQ(std::fflush(f.index), 0);
-    };
+        EpochRecord e;
+        SatelliteSlots s;
+        EXPECT_EQ(f.reader.ReadEpoch(1, e, s), 0) << c.what;
+        if (c.offset == size - 67 - 10) {
+            EXPECT_EQ(e.Time(), 2.0) << "the record stays filled";
+        }
+        EXPECT_EQ(f.reader.ReadEpoch(0, e, s), 1) << c.what;
+    }
+}
+
+TEST(bfile_index, by_number_read_of_a_file_cut_after_indexing_returns_0) {
+    const BFileBuilder b = EpochsAt({0.0, 1.0, 2.0});
+    OpenedFile f(b.Bytes());
+    ASSERT_EQ(f.reader.LastEpochIndex(), 2);
+    std::filesystem::resize_file(f.path, b.EpochOffset(2) + 70);
+    ASSERT_EQ(std::freopen(f.path.c_str(), "rb", f.bfile), f.bfile);
     EpochRecord e;
     SatelliteSlots s;
-    pointEntry1At(static_cast<std::int32_t>(b.Bytes().size()) - 20);
-    EXPECT_EQ(f.reader.ReadEpoch(1, e, s), 0) << "epoch record cut";
-    pointEntry1At(static_cast<std::int32_t>(b.Bytes().size()) - 67 - 10);
-    EXPECT_EQ(f.reader.ReadEpoch(1, e, s), 0) << "satellite block cut";
-    EXPECT_EQ(e.Time(), 2.0) << "the caller's record stays filled";
-    pointEntry1At(-5);
-    EXPECT_EQ(f.reader.ReadEpoch(1, e, s), 0) << "negative offset";
-    EXPECT_EQ(f.reader.ReadEpoch(0, e, s), 1);
+    EXPECT_EQ(f.reader.ReadEpoch(2, e, s), 0);
+    EXPECT_EQ(f.reader.ReadEpoch(1, e, s), 1);
+    EXPECT_EQ(e.Time(), 1.0);
+}
+
+TEST(bfile_index, read_at_the_current_position_follows_the_stream) {
+    const BFileBuilder b = EpochsAt({0.0, 1.0, 2.0});
+    OpenedFile f(b.Bytes());
+    ASSERT_EQ(f.result, 1);
+    EpochRecord e;
+    SatelliteSlots s;
+    EXPECT_EQ(f.reader.ReadEpoch(-1, e, s), 0) << "after the pass the stream is at the end";
+    ASSERT_EQ(std::fseek(f.bfile, static_cast<long>(b.EpochOffset(1)), SEEK_SET), 0);
+    ASSERT_EQ(f.reader.ReadEpoch(-1, e, s), 1);
+    EXPECT_EQ(e.Time(), 1.0);
+    ASSERT_EQ(f.reader.ReadEpoch(-1, e, s), 1);
+    EXPECT_EQ(e.Time(), 2.0);
+    EXPECT_EQ(f.reader.LastEpochIndex(), 2) << "reads outside the pass index nothing";
 }
 
 TEST(bfile_index, random_bytes_after_a_valid_header_never_break_the_reader) {
