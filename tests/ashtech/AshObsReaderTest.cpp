@@ -296,6 +296,41 @@ TEST(bfile_index, epochs_read_by_number_in_any_order) {
     EXPECT_EQ(f.reader.ReadEpoch(-2, e, s), 0);
 }
 
+TEST(bfile_index, long_file_reads_back_across_buffer_boundaries) {
+    // Some megabytes and several thousand epochs: the reader's buffers refill many times, and
+    // epochs straddle their edges.
+    BHeader h;
+    h.blockCount = 2;
+    BFileBuilder b(h);
+    const int n = 6000;
+    for (int i = 0; i < n; ++i) {
+        std::vector<BSatellite> sats;
+        for (int k = 0; k < 1 + i % 9; ++k)
+            sats.push_back(MakeSatellite(static_cast<std::uint8_t>(1 + (i + k) % 32), 2));
+        b.Add(EpochAt(static_cast<double>(i), sats));
+    }
+    OpenedFile f(b.Bytes());
+    ASSERT_EQ(f.result, 1);
+    ASSERT_EQ(f.reader.LastEpochIndex(), n - 1);
+    EXPECT_EQ(f.reader.EpochInterval(), 1.0f);
+    EpochRecord e;
+    SatelliteSlots s;
+    auto check = [&](std::int32_t i) {
+        ASSERT_EQ(f.reader.ReadEpoch(i, e, s), 1) << i;
+        ASSERT_EQ(e.Time(), static_cast<double>(i));
+        const int count = 1 + i % 9;
+        ASSERT_EQ(e.SatCount(), count);
+        ASSERT_EQ(s.SatNumber(count - 1), 1 + (i + count - 1) % 32) << i;
+        ASSERT_EQ(s.Block(count - 1, 1).Phase(),
+                  MakeSatellite(s.SatNumber(count - 1), 2).blocks[1].phase);
+    };
+    for (std::int32_t i = 0; i < n; ++i)
+        check(i);
+    for (std::int32_t i = n - 1; i >= 0; i -= 997)
+        check(i);
+    EXPECT_EQ(static_cast<std::size_t>(f.Entry(n - 1).offset), b.EpochOffset(n - 1));
+}
+
 TEST(bfile_index, two_blocks_fill_66_bytes_of_each_97_byte_slot) {
     BHeader h;
     h.blockCount = 2;
