@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <span>
 
 #include "settings/TextScan.h"
@@ -204,6 +205,60 @@ bool ParseValue(const KeyRow& row, std::string_view value, Targets& t) {
     return false;
 }
 
+/// Classifies one line, applies a key's value and fills `kept`; false when the line is not
+/// accepted. `section` is the current section (-1 before the first one).
+bool AcceptLine(std::string& line, int& section, Targets& targets, ConfigLine& kept) {
+    // A line written with CR LF reads as it would in text mode on the system that wrote it.
+    if (line.ends_with("\r\n")) line.erase(line.size() - 2, 1);
+    const std::string_view text = line;
+    std::size_t p = 0;
+    while (p < text.size() && IsBlank(text[p]))
+        ++p;
+    // The last line may end without a line feed; a line of blanks there is blank too.
+    const char first = p < text.size() ? text[p] : '\n';
+
+    if (first == '#') {
+        kept.kind = ConfigLine::Kind::Comment;
+        kept.text = line;
+        return true;
+    }
+    if (first == '\n') {
+        kept.kind = ConfigLine::Kind::Blank;
+        return true;
+    }
+    if (first == '[') {
+        std::size_t b = p + 1;
+        while (b < text.size() && IsBlank(text[b]))
+            ++b;
+        std::size_t e = b;
+        while (e < text.size() && !IsBlank(text[e]) && text[e] != ']' && text[e] != '\n')
+            ++e;
+        section = FindSection(text.substr(b, e - b));
+        kept.kind = ConfigLine::Kind::Section;
+        kept.section = section;
+        return section >= 0;
+    }
+    if (section < 0) return false;
+    std::size_t e = p;
+    while (e < text.size() && !IsBlank(text[e]) && text[e] != '=' && text[e] != '\n')
+        ++e;
+    const std::string_view keyName = text.substr(p, e - p);
+    // key=value, key = value and key value are alike.
+    std::size_t v = e;
+    while (v < text.size() && (IsBlank(text[v]) || text[v] == '='))
+        ++v;
+    std::string_view value = text.substr(v);
+    if (value.ends_with('\n')) value.remove_suffix(1);
+    while (!value.empty() && IsBlank(value.back()))
+        value.remove_suffix(1);
+    const int key = keyName.empty() ? -1 : FindKey(section, keyName);
+    if (key < 0 || !ParseValue(kSections[section].keys[key], value, targets)) return false;
+    kept.kind = ConfigLine::Kind::Key;
+    kept.section = section;
+    kept.key = key;
+    return true;
+}
+
 void AppendReals(std::string& out, const double* reals, int count) {
     for (int i = 0; i < count; ++i) {
         if (i > 0) out += ',';
@@ -277,8 +332,15 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
         target = resolved;
     }
     const std::string targetName = target.string();
-    std::string pattern = targetName + ".XXXXXX";
-    const int fd = mkstemp(pattern.data());
+    // A new name beside the file; O_EXCL never reuses another writer's file, and the mode
+    // 0666 lets the umask decide the permissions of a file that did not exist before.
+    std::string tempName;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tempName = targetName + ".~" + std::to_string(getpid()) + "." + std::to_string(attempt);
+        fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
     bool ok = true;
     std::size_t done = 0;
@@ -292,19 +354,13 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     struct stat old {};
-    mode_t mode = 0;
-    if (stat(targetName.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode = umask(0);
-        umask(mode);
-        mode = 0666 & ~mode;
+    if (ok && stat(targetName.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0) {
+        ok = false;
     }
-    if (ok && fchmod(fd, mode) != 0) ok = false;
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
-    if (ok && std::rename(pattern.c_str(), targetName.c_str()) != 0) ok = false;
-    if (!ok) std::remove(pattern.c_str());
+    if (ok && std::rename(tempName.c_str(), targetName.c_str()) != 0) ok = false;
+    if (!ok) std::remove(tempName.c_str());
     return ok;
 }
 
@@ -346,62 +402,19 @@ ConfigReadResult ConfigStore::ReadConfigFile(const std::string& path) {
     int section = -1;
     std::string line;
     ConfigReadResult result{1, 0};
-    while (ReadTextLine(file, line)) {
-        ++lineNumber;
-        // A line written with CR LF reads as it would in text mode on the system that wrote it.
-        if (line.size() >= 2 && line.ends_with("\r\n")) line.erase(line.size() - 2, 1);
-        std::size_t p = 0;
-        while (p < line.size() && IsBlank(line[p]))
-            ++p;
-        const char first = p < line.size() ? line[p] : '\n';
-
-        ConfigLine kept;
-        if (first == '#') {
-            kept.kind = ConfigLine::Kind::Comment;
-            kept.text = line;
-        } else if (first == '[') {
-            std::size_t b = p + 1;
-            while (b < line.size() && IsBlank(line[b]))
-                ++b;
-            std::size_t e = b;
-            while (e < line.size() && !IsBlank(line[e]) && line[e] != ']' && line[e] != '\n')
-                ++e;
-            section = FindSection(std::string_view(line).substr(b, e - b));
-            if (section < 0) {
+    try {
+        while (ReadTextLine(file, line)) {
+            ++lineNumber;
+            ConfigLine kept;
+            if (!AcceptLine(line, section, targets, kept)) {
                 result = {0, lineNumber};
                 break;
             }
-            kept.kind = ConfigLine::Kind::Section;
-            kept.section = section;
-        } else if (first == '\n') {
-            // The last line may end without a line feed; a line of blanks there is blank too.
-            kept.kind = ConfigLine::Kind::Blank;
-        } else {
-            if (section < 0) {
-                result = {0, lineNumber};
-                break;
-            }
-            std::size_t e = p;
-            while (e < line.size() && !IsBlank(line[e]) && line[e] != '=' && line[e] != '\n')
-                ++e;
-            const std::string_view keyName = std::string_view(line).substr(p, e - p);
-            std::size_t v = e;
-            while (v < line.size() && (IsBlank(line[v]) || line[v] == '='))
-                ++v;
-            std::string_view value = std::string_view(line).substr(v);
-            if (value.ends_with('\n')) value.remove_suffix(1);
-            while (!value.empty() && IsBlank(value.back()))
-                value.remove_suffix(1);
-            const int key = keyName.empty() ? -1 : FindKey(section, keyName);
-            if (key < 0 || !ParseValue(kSections[section].keys[key], value, targets)) {
-                result = {0, lineNumber};
-                break;
-            }
-            kept.kind = ConfigLine::Kind::Key;
-            kept.section = section;
-            kept.key = key;
+            lines_.push_back(std::move(kept));
         }
-        lines_.push_back(std::move(kept));
+    } catch (const std::bad_alloc&) {
+        // A line that cannot be held or kept is not accepted.
+        result = {0, lineNumber};
     }
     // A read error is reported at the line that could not be read.
     if (result.result == 1 && std::ferror(file)) result = {0, lineNumber + 1};
@@ -410,7 +423,7 @@ ConfigReadResult ConfigStore::ReadConfigFile(const std::string& path) {
     return result;
 }
 
-int ConfigStore::WriteConfigFile(const std::string& path) const {
+int ConfigStore::WriteConfigFile(const std::string& path) const try {
     // The print operations take the targets as writable; write from a copy.
     WindowPlacement placement = placement_;
     HeaderSettings settings = settings_;
@@ -443,6 +456,8 @@ int ConfigStore::WriteConfigFile(const std::string& path) const {
         }
     }
     return ReplaceFile(path, out) ? 1 : 0;
+} catch (const std::bad_alloc&) {
+    return 0;
 }
 
 int ConfigStore::WriteFreshConfigFile(const std::string& path) {
