@@ -5,6 +5,7 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -367,12 +368,23 @@ TEST(config_write, fresh_write_discards_kept_lines) {
     EXPECT_EQ(ReadFile(path), kFreshLayout);
 }
 
+/// Switches LC_NUMERIC to a locale with a decimal comma, compiling one into `dir` when none
+/// is installed. False when that is impossible.
+bool UseDecimalCommaLocale(const TempDir& dir) {
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) return true;
+    const test::ProcessResult made = test::RunProcess(
+        {"/bin/sh", "-c", "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "'"});
+    if (made.exitCode != 0) return false;
+    setenv("LOCPATH", dir.path().c_str(), 1);
+    const bool ok = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    unsetenv("LOCPATH");
+    return ok;
+}
+
 TEST(config_write, numbers_ignore_the_process_locale) {
     const std::string old = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    }
+    TempDir localeDir;
+    if (!UseDecimalCommaLocale(localeDir)) GTEST_SKIP() << "no locale with a decimal comma";
     TempDir dir;
     ConfigStore store;
     ReadText(store, dir, "[RINEXDAT]\nMET_PRESS_ACC=0.5\nMET_PRESS_POS=1.25,2,3\n");
