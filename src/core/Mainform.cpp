@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "ashtech/AshObsReader.h"
+#include "core/LoadAutoParameters.h"
 #include "geo/GpsTime.h"
 
 namespace kelvrant {
@@ -231,16 +232,6 @@ class OptionReader {
     int next_ = 1;
 };
 
-// The auto-parameters file reader is not part of this program yet: say so and fail rather
-// than run a conversion the file did not describe.
-bool LoadAutoParametersFile(ConversionJob& job, HeaderSettings& settings, ProblemSink& sink) {
-    (void)settings;
-    job.SaveConfigOnExit = false;
-    sink.Report(std::string(cmdline::kAutoParamErrorTitle) + job.AutoParamFileName,
-                "Auto-parameters files (-P) cannot be read by this version of Kelvrant yet.");
-    return false;
-}
-
 // The file name part of a path (base name and extension).
 std::string FileNamePart(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -369,7 +360,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
     if (job.ObsRun && job.MetRun) return reader.Fail(cmdline::kIllegalMetCombination);
     if (job.AutoParamMode) {
         if (job.ObsRun || job.MetRun) return reader.Fail(cmdline::kIllegalAutoParamCombination);
-        if (!LoadAutoParametersFile(job, settings, errorWindow)) return false;
+        if (!LoadAutoParameters(job.AutoParamFileName, job, settings, errorWindow)) return false;
     }
     if (job.ObsRun) NameObsOutputs(job);
     if (job.MetRun) NameMetOutput(job, settings);

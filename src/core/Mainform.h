@@ -29,8 +29,6 @@ inline constexpr std::string_view kIllegalMetCombination =
 inline constexpr std::string_view kIllegalAutoParamCombination =
     "It is illegal to combine auto-parameters file with any other\r\ncommand-line parameter "
     "arguments.\r\n";
-/// Title prefix of the problems of an auto-parameters file; the file's path follows it.
-inline constexpr std::string_view kAutoParamErrorTitle = "Error Parameters Dara File: ";
 
 /// Longest file name taken from the command line: what the system accepts as a path.
 inline constexpr std::size_t kMaxPathLength = 4095;

@@ -80,6 +80,7 @@ inline constexpr std::string_view kCannotOpenSite = "Cannot Open Entered Site Fi
 inline constexpr std::string_view kCannotReadSite = "Cannot initiate the reading of the Site-File.";
 inline constexpr std::string_view kCannotOpenBFile = "Cannot Open Entered B-File.";
 inline constexpr std::string_view kCannotOpenScratch = "Cannot open scratch file for B-File.";
+inline constexpr std::string_view kCannotWriteScratch = "Cannot write scratch file for B-File.";
 inline constexpr std::string_view kNoBFileHeader = "Cannot locate B-File Header.";
 inline constexpr std::string_view kNotBFile = "File does not appear to be an Ashtech B-File.";
 inline constexpr std::string_view kBadBFileVersion = "Invalid B-File verion .. Cannot Continue.";

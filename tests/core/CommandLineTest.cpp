@@ -285,10 +285,31 @@ TEST(command_line, p_with_x_reaches_the_parameter_file) {
     EXPECT_TRUE(p.job.RunMinimized);
     EXPECT_EQ(p.job.AutoParamFileName, "params.txt");
     EXPECT_FALSE(p.job.SaveConfigOnExit);
-    // The combination is accepted; what follows is the parameter file's own verdict, under its
-    // own title.
-    for (const auto& problem : p.sink.problems)
-        EXPECT_EQ(problem.title, "Error Parameters Dara File: params.txt");
+    // The combination is accepted; the missing file is the parameter file's own problem.
+    EXPECT_FALSE(p.ok);
+    ASSERT_EQ(p.sink.problems.size(), 1u);
+    EXPECT_EQ(p.sink.problems[0].title, "Error Parameters Dara File: params.txt");
+}
+
+TEST(command_line, a_parameter_file_names_the_run_and_keeps_full_output_paths) {
+    test::TempDir dir;
+    const auto line = [](std::string key, const std::string& value) {
+        key.resize(29, ' ');
+        return key + value + "\n";
+    };
+    const std::string path = dir.File("auto.par");
+    test::WriteFile(path, line("KELVRANT_PRESNT", "Yes") + line("KELVRANT_MODE", "0") +
+                              line("KELVRANT_BFNAME", "\"/d/BN102A97.323\"") +
+                              line("KELVRANT_OBSFNAME", "\"/o/x.97O\"") +
+                              line("KELVRANT_NAVFNAME", "\"rel/x.97N\"") + std::string(50, '-') +
+                              "\n");
+    const Parsed p = Parse({"-p", path, "-x"});
+    ExpectAccepted(p);
+    EXPECT_TRUE(p.job.ObsRun);
+    EXPECT_TRUE(p.job.RunMinimized);
+    EXPECT_EQ(p.job.BFileName, "/d/BN102A97.323");
+    EXPECT_EQ(p.job.ObsFileName, "/o/x.97O");
+    EXPECT_EQ(p.job.NavFileName, "/d/x.97N");
 }
 
 // --- Observation output names -------------------------------------------------------------

@@ -54,6 +54,14 @@ TEST(headless, a_rejected_command_line_is_printed_with_its_title) {
               "data options\n with other processing options.\n");
 }
 
+TEST(headless, a_missing_parameter_file_is_reported_under_its_own_title) {
+    test::TempDir dir;
+    const std::string par = dir.File("none.par");
+    const auto r = RunHeadless({"-P", par, "-X"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.rfind("Error Parameters Dara File: " + par + ": ", 0), 0u) << r.err;
+}
+
 TEST(headless, a_command_line_without_a_conversion_fails) {
     const auto r = RunHeadless({"-F", "1", "100", "03", "-X"});
     EXPECT_EQ(r.exitCode, 2);
