@@ -184,6 +184,10 @@ bool PrepareObsRun(RunFileSet& files, ProblemSink& problems, const std::string& 
                 return fail(kBadBFileVersion, kErrorReadingBFile);
             case kObsFileTooLarge:
                 return fail(kBFileTooLarge, kErrorReadingBFile);
+            case kObsIndexWriteFailed:
+                // The index goes to disk; a full disk must not pass as a damaged B-file.
+                return fail(WithFileName(kCannotWriteScratch, files.ScratchFile.name),
+                            kErrorReadingBFile);
             default:
                 return fail(kBFileReadFailure, kErrorReadingBFile);
         }
