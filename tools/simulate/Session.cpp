@@ -86,11 +86,13 @@ std::vector<GpsEphemeris> MakeGps(Rng& rng, long refWeek, double tRef, double fi
             GpsTrack tr;
             tr.prn = plane * 5 + slot + 1;
             tr.node = WrapPi((plane * 60.0 + rng.Uniform(-3.0, 3.0)) * kDegree);
-            tr.meanAnomaly =
-                WrapPi((slot * 72.0 + plane * 12.0 + rng.Uniform(-5.0, 5.0)) * kDegree);
+            tr.perigee = rng.Uniform(-kPi, kPi);
+            // Slots are spaced along the plane by argument of latitude, not mean anomaly.
+            const double argLat =
+                (slot * 72.0 + plane * 12.0 + rng.Uniform(-2.0, 2.0)) * kDegree;
+            tr.meanAnomaly = WrapPi(argLat - tr.perigee);
             tr.inclination = (55.0 + rng.Uniform(-1.5, 1.5)) * kDegree;
             tr.e = rng.Uniform(0.005, 0.015);
-            tr.perigee = rng.Uniform(-kPi, kPi);
             tr.sqrtA = 5153.6 + rng.Uniform(-0.4, 0.4);
             tr.deltaN = static_cast<float>(rng.Uniform(3.8e-9, 5.2e-9) / kPi);
             tr.omegaDot = static_cast<float>((-8.0e-9 + rng.Uniform(-0.6e-9, 0.6e-9)) / kPi);
