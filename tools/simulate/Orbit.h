@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cmath>
-#include <cstdlib>
 
 #include "SimMath.h"
 
@@ -48,13 +47,6 @@ struct GpsSatState {
     double clock = 0.0;          ///< satellite clock offset incl. relativistic term, seconds
     double eccentricAnomaly = 0.0;
 };
-
-/// Difference t - ref in seconds, folded into one half week either side as receivers do.
-inline double WeekFolded(double dt) {
-    if (dt > 302400.0) dt -= kSecondsPerWeek;
-    if (dt < -302400.0) dt += kSecondsPerWeek;
-    return dt;
-}
 
 /// Eccentric anomaly from the mean anomaly (Kepler's equation by Newton iteration).
 inline double SolveKepler(double meanAnomaly, double e) {

@@ -39,7 +39,7 @@ constexpr const char* kUsage =
     "  --name NAME            file name after the type letter, e.g. KELVA26.342\n"
     "                         [site + session + year + '.' + day of year]\n"
     "  --glonass              add GLONASS satellites\n"
-    "  --mask DEG             elevation mask [10]\n"
+    "  --mask DEG             elevation mask, -10..90 (below 0: an antenna on a summit) [10]\n"
     "  --clock-jump EPOCH     receiver clock steps by 1 ms at this epoch (0-based)\n"
     "  --moving FIRST,LAST    epochs FIRST..LAST are a moving-antenna stretch (site \"?\?\?\?\")\n"
     "  --site-change EPOCH,NAME  from EPOCH on the antenna stands on site NAME, 25/-40/30 m\n"
@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
         } else if (a == "--glonass") {
             o.glonass = true;
         } else if (a == "--mask") {
-            if (!needNumber(d) || d < 0.0 || d >= 90.0) return Fail("--mask must lie in 0..90");
+            if (!needNumber(d) || d < -10.0 || d >= 90.0) return Fail("--mask must lie in -10..90");
             o.maskDegrees = d;
         } else if (a == "--clock-jump") {
             if (!needInteger(n) || n < 0) return Fail("--clock-jump needs an epoch number");
