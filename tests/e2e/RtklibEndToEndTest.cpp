@@ -107,14 +107,15 @@ std::string TestRinexObs(const ash::BFile& b, bool mixed) {
     if (d == 2 || d == 3 || d == 6) types.push_back({"D2", l2, 'D'});
 
     std::string out;
-    out += HeaderLine(F("%9.2f%-11s%-20s%-20s", 2.11, "", "OBSERVATION DATA",
-                        mixed ? "M (MIXED)" : "G (GPS)"),
-                      "RINEX VERSION / TYPE");
+    out += HeaderLine(
+        F("%9.2f%-11s%-20s%-20s", 2.11, "", "OBSERVATION DATA", mixed ? "M (MIXED)" : "G (GPS)"),
+        "RINEX VERSION / TYPE");
     out += HeaderLine("kelvrant test writer", "PGM / RUN BY / DATE");
     out += HeaderLine(b.epochs.empty() ? "SIM" : b.epochs.front().site, "MARKER NAME");
     out += HeaderLine(F("%6d%6d", 1, 1), "WAVELENGTH FACT L1/2");
     std::string typeLine = F("%6zu", types.size());
-    for (const auto& t : types) typeLine += F("    %s", t.name);
+    for (const auto& t : types)
+        typeLine += F("    %s", t.name);
     out += HeaderLine(typeLine, "# / TYPES OF OBSERV");
     long week = b.week;
     double previous = -1.0;
@@ -215,8 +216,8 @@ std::string TestRinexGpsNav(const std::vector<ash::NavRecord>& records) {
 /// RINEX 2.11 GLONASS navigation file; epochs in UTC from the Moscow-day reference time.
 std::string TestRinexGlonassNav(const std::vector<ash::NavRecord>& records, int leap) {
     std::string out;
-    out += HeaderLine(F("%9.2f%-11s%-40s", 2.11, "", "G: GLONASS NAV DATA"),
-                      "RINEX VERSION / TYPE");
+    out +=
+        HeaderLine(F("%9.2f%-11s%-40s", 2.11, "", "G: GLONASS NAV DATA"), "RINEX VERSION / TYPE");
     out += HeaderLine(F("%6d", leap), "LEAP SECONDS");
     out += HeaderLine("", "END OF HEADER");
     std::set<std::tuple<int, long, long>> seen;
@@ -226,8 +227,10 @@ std::string TestRinexGlonassNav(const std::vector<ash::NavRecord>& records, int 
         // The reference time as UTC nearest to the (UTC) reception time.
         const double received = static_cast<double>(r.week) * 604800.0 + r.seconds - leap;
         double tb = std::floor((received + 10800.0) / 86400.0) * 86400.0 + r.tb - 10800.0;
-        while (tb - received > 43200.0) tb -= 86400.0;
-        while (received - tb > 43200.0) tb += 86400.0;
+        while (tb - received > 43200.0)
+            tb -= 86400.0;
+        while (received - tb > 43200.0)
+            tb += 86400.0;
         const long week = static_cast<long>(std::floor(tb / 604800.0));
         const Civil c = ToCivil(week, tb - static_cast<double>(week) * 604800.0);
         const double frame = std::fmod(static_cast<double>(r.tk) - 10800.0 + 86400.0, 86400.0);
@@ -325,8 +328,8 @@ void ExpectStationBack(const std::vector<Solution>& solutions, const ash::Truth&
     std::set<int> solved;
     double worst = 0.0;
     for (const auto& s : solutions) {
-        const double since = (static_cast<double>(s.week - truth.week) * 604800.0 + s.tow) -
-                             truth.start;
+        const double since =
+            (static_cast<double>(s.week - truth.week) * 604800.0 + s.tow) - truth.start;
         const int index = static_cast<int>(std::lround(since / truth.interval));
         ASSERT_GE(index, 0);
         ASSERT_LT(index, static_cast<int>(truth.epochList.size()));
@@ -448,7 +451,7 @@ TEST(e2e_rtklib, DISABLED_ConvertedSessionGivesStationBack) {
 
 TEST(e2e_rtklib, DISABLED_ConvertedGlonassSessionGivesStationBack) {
     if (!Prerequisites()) GTEST_SKIP() << "simulator or rnx2rtkp not available";
-    CheckConvertedSession({"--receiver", "GG24", "--glonass", "--length", "3600", "--interval",
-                           "30", "--seed", "11"},
-                          true);
+    CheckConvertedSession(
+        {"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30", "--seed", "11"},
+        true);
 }

@@ -207,7 +207,8 @@ TEST(simulate_files, e_file_holds_plausible_ephemerides_on_two_hour_marks) {
         }
     }
     EXPECT_EQ(setsPerPrn.size(), 30u);
-    for (const auto& [prn, sets] : setsPerPrn) EXPECT_GE(sets, 2) << "PRN " << prn;
+    for (const auto& [prn, sets] : setsPerPrn)
+        EXPECT_GE(sets, 2) << "PRN " << prn;
     EXPECT_GT(glonass, 24 * 2);
     EXPECT_GT(gps, 0);
 }
@@ -245,7 +246,8 @@ TEST(simulate_files, ion_site_and_met_files) {
 
     std::istringstream site(ReadFile(dir.File("SKELVA26.342")));
     std::vector<std::string> lines;
-    for (std::string l; std::getline(site, l);) lines.push_back(l);
+    for (std::string l; std::getline(site, l);)
+        lines.push_back(l);
     ASSERT_GE(lines.size(), 9u);
     EXPECT_NE(lines[0].find("SITE INFORMATION"), std::string::npos);
     EXPECT_EQ(lines[2].substr(0, 4), "KELV");
@@ -264,7 +266,8 @@ TEST(simulate_files, ion_site_and_met_files) {
         const auto star = l.find('*');
         ASSERT_NE(star, std::string::npos);
         unsigned sum = 0;
-        for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(l[i]);
+        for (std::size_t i = 1; i < star; ++i)
+            sum ^= static_cast<unsigned char>(l[i]);
         EXPECT_EQ(std::stoul(l.substr(star + 1), nullptr, 16), sum) << l;
         if (l.rfind("$GPGXP,", 0) == 0) {
             // UTC: 18 s before the GPS start 10:00:00 comes 09:59:42.
@@ -289,9 +292,9 @@ TEST(simulate_files, ion_site_and_met_files) {
 TEST(simulate_files, moving_stretch_and_site_change) {
     REQUIRE_SIMULATOR();
     TempDir dir;
-    ASSERT_EQ(Simulate(dir, {"--length", "600", "--moving", "5,8", "--site-change", "9,KEL2"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        Simulate(dir, {"--length", "600", "--moving", "5,8", "--site-change", "9,KEL2"}).exitCode,
+        0);
     const ash::BFile b = ash::ParseBFile(ReadFile(dir.File("BKELVA26.342")));
     const ash::Truth t = ash::ParseTruth(ReadFile(dir.File("truth.txt")));
     ASSERT_EQ(b.epochs.size(), 20u);
@@ -314,7 +317,8 @@ TEST(simulate_files, receiver_channels_are_limited_to_24) {
     ASSERT_EQ(Simulate(dir, {"--glonass", "--mask", "-10", "--length", "300"}).exitCode, 0);
     const ash::BFile b = ash::ParseBFile(ReadFile(dir.File("BKELVA26.342")));
     std::size_t most = 0;
-    for (const auto& e : b.epochs) most = std::max(most, e.satellites.size());
+    for (const auto& e : b.epochs)
+        most = std::max(most, e.satellites.size());
     EXPECT_EQ(most, 24u);
 }
 
@@ -358,6 +362,46 @@ TEST(simulate_files, name_option_and_week_rollover) {
     EXPECT_EQ(b.week, 1000);
     EXPECT_DOUBLE_EQ(b.epochs[9].time, 604770.0);
     EXPECT_DOUBLE_EQ(b.epochs[10].time, 0.0);  // seconds of the next week
+}
+
+}  // namespace
+
+namespace {
+
+TEST(simulate_files, bundled_sample_is_what_the_script_makes) {
+    REQUIRE_SIMULATOR();
+    TempDir dir;
+    const auto r = RunProcess({SimulateExe(),
+                               "--receiver",
+                               "GG24",
+                               "--data-type",
+                               "3",
+                               "--glonass",
+                               "--met",
+                               "--week",
+                               "2448",
+                               "--start",
+                               "208800",
+                               "--length",
+                               "3600",
+                               "--interval",
+                               "30",
+                               "--seed",
+                               "342",
+                               "--site",
+                               "KELV",
+                               "--session",
+                               "A",
+                               "--out",
+                               dir.path().string(),
+                               "--truth",
+                               dir.File("KELVA26.truth")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string samples = kelvrant::test::SourceDir() + "/samples/";
+    for (const char* name : {"BKELVA26.342", "EKELVA26.342", "SKELVA26.342", "ION26.342",
+                             "A26342.NMA", "KELVA26.truth"})
+        EXPECT_TRUE(ReadFile(samples + name) == ReadFile(dir.File(name)))
+            << name << " differs from a fresh simulation: run scripts/make-sample.sh";
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ TEST(simulate_orbit, glonass_integration_with_one_minute_steps_is_accurate) {
     const double inc = 64.8 * M_PI / 180.0;
     double coarse[6] = {r, 0.0, 0.0, 0.0, v * std::cos(inc) - 7.292115e-5 * r, v * std::sin(inc)};
     double fine[6];
-    for (int i = 0; i < 6; ++i) fine[i] = coarse[i];
+    for (int i = 0; i < 6; ++i)
+        fine[i] = coarse[i];
     GloPropagate(coarse, 900.0, Vec3{}, 60.0);
     GloPropagate(fine, 900.0, Vec3{}, 1.0);
     EXPECT_NEAR(coarse[0], fine[0], 1e-3);
@@ -133,8 +134,8 @@ TEST(simulate_orbit, glonass_clock_is_minus_tau_plus_gamma_times_age) {
     e.position = {25510000.0, 0.0, 0.0};
     e.velocity = {0.0, 3000.0, 2000.0};
     e.tbAbs = 1000.0;
-    e.tauN = 0x1.0p-15f;     // 3.0517578125e-5 s
-    e.gammaN = 0x1.0p-40f;   // 9.094947e-13
+    e.tauN = 0x1.0p-15f;    // 3.0517578125e-5 s
+    e.gammaN = 0x1.0p-40f;  // 9.094947e-13
     const auto s = GloBroadcast(e, 1600.0);
     EXPECT_NEAR(s.clock, -3.0517578125e-5 + 9.094947017729282e-13 * 600.0, 1e-18);
     // At the reference time the state is the broadcast one.
@@ -144,4 +145,3 @@ TEST(simulate_orbit, glonass_clock_is_minus_tau_plus_gamma_times_age) {
 }
 
 }  // namespace
-

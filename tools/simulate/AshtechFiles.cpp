@@ -23,10 +23,12 @@ class Bytes {
         U8(v >> 8);
     }
     void U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) U8(static_cast<unsigned>(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            U8(static_cast<unsigned>(v >> (8 * i)));
     }
     void U64(std::uint64_t v) {
-        for (int i = 0; i < 8; ++i) U8(static_cast<unsigned>(v >> (8 * i)));
+        for (int i = 0; i < 8; ++i)
+            U8(static_cast<unsigned>(v >> (8 * i)));
     }
     void I8(int v) { U8(static_cast<unsigned>(v)); }
     void I16(long v) { U16(static_cast<unsigned>(static_cast<std::uint16_t>(v))); }
@@ -130,7 +132,8 @@ void PutAt(std::string& line, std::size_t column, const std::string& text) {
 
 std::string NmeaChecksum(const std::string& body) {
     unsigned sum = 0;
-    for (const char ch : body) sum ^= static_cast<unsigned char>(ch);
+    for (const char ch : body)
+        sum ^= static_cast<unsigned char>(ch);
     return Printf("%02X", sum);
 }
 
@@ -234,8 +237,9 @@ std::string SiteFileText(const Session& s) {
     text += "SITE SES  DOY   YR                 RCV ANT      OBS\n";
     std::string l3;
     PutAt(l3, 1, Printf("%-4.4s", o.site.c_str()));
-    PutAt(l3, 6, Printf("%4d %4d %4d", static_cast<int>(o.session), s.startCivil.dayOfYear,
-                        s.startCivil.year % 100));
+    PutAt(l3, 6,
+          Printf("%4d %4d %4d", static_cast<int>(o.session), s.startCivil.dayOfYear,
+                 s.startCivil.year % 100));
     PutAt(l3, 31, std::string(1, o.session));
     PutAt(l3, 34, "101");
     PutAt(l3, 38, "202");
@@ -263,8 +267,10 @@ std::string EncodeIonFile(const Session& s) {
     Bytes b;
     const float alpha[4] = {1.1176e-8f, 7.4506e-9f, -5.9605e-8f, -5.9605e-8f};
     const float beta[4] = {90112.0f, 0.0f, -196608.0f, -65536.0f};
-    for (const float a : alpha) b.F32(a);
-    for (const float x : beta) b.F32(x);
+    for (const float a : alpha)
+        b.F32(a);
+    for (const float x : beta)
+        b.F32(x);
     b.F64(3.552713678801e-15);  // A1
     b.F64(1.862645149231e-09);  // A0
     b.I32(147456);
@@ -286,14 +292,14 @@ std::string MetLogText(const Session& s) {
         const double utc = t - o.leapSeconds;
         const CivilTime c = GpsToCivil(o.week, utc);
         const double hours = (t - first) / 3600.0;
-        const std::string timeBody = Printf("GPGXP,%02d%02d%05.2f,4836.000,N,00730.000,E", c.hour,
-                                            c.minute, c.second);
+        const std::string timeBody =
+            Printf("GPGXP,%02d%02d%05.2f,4836.000,N,00730.000,E", c.hour, c.minute, c.second);
         text += "$" + timeBody + "*" + NmeaChecksum(timeBody) + "\r\n";
         const double pressure = 0.9712 + 0.0008 * hours + rng.Normal(0.00005);
         const double temperature = 11.5 + 1.2 * hours + rng.Normal(0.05);
         const double humidity = 62.0 - 3.0 * hours + rng.Normal(0.3);
-        const std::string body = Printf("GPXDR,P,%.4f,B,1,C,%.1f,C,2,H,%.1f,P,3", pressure,
-                                        temperature, humidity);
+        const std::string body =
+            Printf("GPXDR,P,%.4f,B,1,C,%.1f,C,2,H,%.1f,P,3", pressure, temperature, humidity);
         text += "$" + body + "*" + NmeaChecksum(body) + "\r\n";
     }
     return text;
@@ -313,7 +319,8 @@ std::string TruthText(const Session& s) {
     text += Printf("blocks %d\n", s.blocks);
     text += Printf("gps_ephemerides %zu\n", s.gps.size());
     text += Printf("glonass_ephemerides %zu\n", s.glonass.size());
-    for (const int j : s.jumpEpochs) text += Printf("clock_jump %d\n", j);
+    for (const int j : s.jumpEpochs)
+        text += Printf("clock_jump %d\n", j);
     int index = 0;
     for (const auto& ep : s.epochs) {
         text += Printf("epoch %d %.3f %.4f %.4f %.4f %.12e %d %.4s\n", index++,

@@ -10,7 +10,7 @@
 
 namespace kelvrant::sim {
 
-inline constexpr double kGpsMu = 3.986005e14;         // m^3/s^2
+inline constexpr double kGpsMu = 3.986005e14;          // m^3/s^2
 inline constexpr double kEarthRate = 7.2921151467e-5;  // rad/s, GPS value
 /// Relativistic clock constant F = -2 sqrt(mu) / c^2, s/m^(1/2).
 inline constexpr double kRelativityF = -4.442807633e-10;
@@ -23,28 +23,28 @@ struct GpsEphemeris {
     int iodc = 0;
     int health = 0;
     int accuracy = 0;
-    long week = 0;               ///< GPS week of the message (the record's week field)
-    double transmitSow = 0.0;    ///< seconds of that week the message was received
-    double toeAbs = 0.0;         ///< toe as seconds since the session's reference week start
-    double toe = 0.0;            ///< seconds of week
-    double toc = 0.0;            ///< seconds of week (equal to toe)
+    long week = 0;             ///< GPS week of the message (the record's week field)
+    double transmitSow = 0.0;  ///< seconds of that week the message was received
+    double toeAbs = 0.0;       ///< toe as seconds since the session's reference week start
+    double toe = 0.0;          ///< seconds of week
+    double toc = 0.0;          ///< seconds of week (equal to toe)
     double sqrtA = 0.0;
     double e = 0.0;
-    double m0 = 0.0;             ///< semicircles
-    double omega0 = 0.0;         ///< semicircles
-    double i0 = 0.0;             ///< semicircles
-    double omega = 0.0;          ///< semicircles
-    float deltaN = 0.0f;         ///< semicircles/s
-    float omegaDot = 0.0f;       ///< semicircles/s
-    float idot = 0.0f;           ///< semicircles/s
+    double m0 = 0.0;        ///< semicircles
+    double omega0 = 0.0;    ///< semicircles
+    double i0 = 0.0;        ///< semicircles
+    double omega = 0.0;     ///< semicircles
+    float deltaN = 0.0f;    ///< semicircles/s
+    float omegaDot = 0.0f;  ///< semicircles/s
+    float idot = 0.0f;      ///< semicircles/s
     float cuc = 0.0f, cus = 0.0f, crc = 0.0f, crs = 0.0f, cic = 0.0f, cis = 0.0f;
     float af0 = 0.0f, af1 = 0.0f, af2 = 0.0f;
     float tgd = 0.0f;
 };
 
 struct GpsSatState {
-    Vec3 position;               ///< ECEF at the evaluation time, metres
-    double clock = 0.0;          ///< satellite clock offset incl. relativistic term, seconds
+    Vec3 position;       ///< ECEF at the evaluation time, metres
+    double clock = 0.0;  ///< satellite clock offset incl. relativistic term, seconds
     double eccentricAnomaly = 0.0;
 };
 
@@ -81,8 +81,8 @@ inline GpsSatState GpsBroadcast(const GpsEphemeris& eph, double t) {
     const double di = eph.cis * s2 + eph.cic * c2;
     const double u = phi + du;
     const double r = a * (1.0 - eph.e * cosE) + dr;
-    const double inc = eph.i0 * rad + di +
-                       static_cast<double>(static_cast<float>(eph.idot * rad)) * tk;
+    const double inc =
+        eph.i0 * rad + di + static_cast<double>(static_cast<float>(eph.idot * rad)) * tk;
     const double xp = r * std::cos(u);
     const double yp = r * std::sin(u);
     const double omegaDot = static_cast<double>(static_cast<float>(eph.omegaDot * rad));
@@ -92,8 +92,7 @@ inline GpsSatState GpsBroadcast(const GpsEphemeris& eph, double t) {
                   xp * std::sin(om) + yp * std::cos(inc) * std::cos(om), yp * std::sin(inc)};
     const double dt = tk + (eph.toe - eph.toc);
     s.clock = static_cast<double>(eph.af0) + static_cast<double>(eph.af1) * dt +
-              static_cast<double>(eph.af2) * dt * dt +
-              kRelativityF * eph.e * eph.sqrtA * sinE;
+              static_cast<double>(eph.af2) * dt * dt + kRelativityF * eph.e * eph.sqrtA * sinE;
     s.eccentricAnomaly = ek;
     return s;
 }
@@ -108,17 +107,17 @@ inline constexpr double kGloEarthRate = 7.292115e-5;
 inline constexpr double kGloStep = 60.0;
 
 struct GloEphemeris {
-    int slot = 0;                ///< 1..24
-    int frequencyNumber = 0;     ///< -7..6
+    int slot = 0;             ///< 1..24
+    int frequencyNumber = 0;  ///< -7..6
     int health = 0;
     int age = 0;
-    double tbAbs = 0.0;          ///< reference time, GPS seconds since the reference week start
-    double tbMoscow = 0.0;       ///< reference time, seconds of the Moscow day
-    long messageWeek = 0;        ///< GPS week of reception
-    double messageSow = 0.0;     ///< GPS seconds of week of reception
-    long tk = 0;                 ///< frame time, seconds of the Moscow day
+    double tbAbs = 0.0;       ///< reference time, GPS seconds since the reference week start
+    double tbMoscow = 0.0;    ///< reference time, seconds of the Moscow day
+    long messageWeek = 0;     ///< GPS week of reception
+    double messageSow = 0.0;  ///< GPS seconds of week of reception
+    long tk = 0;              ///< frame time, seconds of the Moscow day
     Vec3 position, velocity, acceleration;  ///< metres, m/s, m/s^2 (ECEF)
-    float tauN = 0.0f;           ///< clock offset as broadcast (clock = -tauN + gammaN (t - tb))
+    float tauN = 0.0f;  ///< clock offset as broadcast (clock = -tauN + gammaN (t - tb))
     float gammaN = 0.0f;
     double tauC = 0.0;
 };
@@ -143,13 +142,17 @@ inline void GloDerivative(const double x[6], double dx[6], const Vec3& acc) {
 inline void GloRungeKutta(double h, double x[6], const Vec3& acc) {
     double k1[6], k2[6], k3[6], k4[6], w[6];
     GloDerivative(x, k1, acc);
-    for (int i = 0; i < 6; ++i) w[i] = x[i] + k1[i] * h / 2.0;
+    for (int i = 0; i < 6; ++i)
+        w[i] = x[i] + k1[i] * h / 2.0;
     GloDerivative(w, k2, acc);
-    for (int i = 0; i < 6; ++i) w[i] = x[i] + k2[i] * h / 2.0;
+    for (int i = 0; i < 6; ++i)
+        w[i] = x[i] + k2[i] * h / 2.0;
     GloDerivative(w, k3, acc);
-    for (int i = 0; i < 6; ++i) w[i] = x[i] + k3[i] * h;
+    for (int i = 0; i < 6; ++i)
+        w[i] = x[i] + k3[i] * h;
     GloDerivative(w, k4, acc);
-    for (int i = 0; i < 6; ++i) x[i] += (k1[i] + 2.0 * k2[i] + 2.0 * k3[i] + k4[i]) * h / 6.0;
+    for (int i = 0; i < 6; ++i)
+        x[i] += (k1[i] + 2.0 * k2[i] + 2.0 * k3[i] + k4[i]) * h / 6.0;
 }
 
 /// Propagates a state by dt seconds in steps of at most `step` seconds.

@@ -54,8 +54,8 @@ GpsEphemeris CutGpsEphemeris(const GpsTrack& tr, double tRef, double toeAbs, lon
     const double dt = toeAbs - tRef;
     const double a = tr.sqrtA * tr.sqrtA;
     // The rates exactly as a user will apply them (see GpsBroadcast).
-    const double n = std::sqrt(kGpsMu / (a * a * a)) +
-                     static_cast<double>(static_cast<float>(tr.deltaN * kPi));
+    const double n =
+        std::sqrt(kGpsMu / (a * a * a)) + static_cast<double>(static_cast<float>(tr.deltaN * kPi));
     const double nodeRate = static_cast<double>(static_cast<float>(tr.omegaDot * kPi));
     const double incRate = static_cast<double>(static_cast<float>(tr.idot * kPi));
     eph.m0 = WrapPi(tr.meanAnomaly + n * dt) / kPi;
@@ -78,8 +78,7 @@ GpsEphemeris CutGpsEphemeris(const GpsTrack& tr, double tRef, double toeAbs, lon
     return eph;
 }
 
-std::vector<GpsEphemeris> MakeGps(Rng& rng, long refWeek, double tRef, double first,
-                                  double last) {
+std::vector<GpsEphemeris> MakeGps(Rng& rng, long refWeek, double tRef, double first, double last) {
     std::vector<GpsTrack> tracks;
     for (int plane = 0; plane < 6; ++plane) {
         for (int slot = 0; slot < 5; ++slot) {
@@ -88,8 +87,7 @@ std::vector<GpsEphemeris> MakeGps(Rng& rng, long refWeek, double tRef, double fi
             tr.node = WrapPi((plane * 60.0 + rng.Uniform(-3.0, 3.0)) * kDegree);
             tr.perigee = rng.Uniform(-kPi, kPi);
             // Slots are spaced along the plane by argument of latitude, not mean anomaly.
-            const double argLat =
-                (slot * 72.0 + plane * 12.0 + rng.Uniform(-2.0, 2.0)) * kDegree;
+            const double argLat = (slot * 72.0 + plane * 12.0 + rng.Uniform(-2.0, 2.0)) * kDegree;
             tr.meanAnomaly = WrapPi(argLat - tr.perigee);
             tr.inclination = (55.0 + rng.Uniform(-1.5, 1.5)) * kDegree;
             tr.e = rng.Uniform(0.005, 0.015);
@@ -119,11 +117,10 @@ std::vector<GpsEphemeris> MakeGps(Rng& rng, long refWeek, double tRef, double fi
 }
 
 /// GLONASS frequency channel numbers by slot (antipodal satellites share a channel).
-constexpr int kGloChannel[24] = {1, -4, 5, 6, 1, -4, 5, 6, -2, -7, 0, -1,
-                                 -2, -7, 0, -1, 4, -3, 3, 2, 4, -3, 3, 2};
+constexpr int kGloChannel[24] = {1,  -4, 5, 6,  1, -4, 5, 6, -2, -7, 0, -1,
+                                 -2, -7, 0, -1, 4, -3, 3, 2, 4,  -3, 3, 2};
 
-std::vector<GloEphemeris> MakeGlonass(Rng& rng, long refWeek, int leap, double first,
-                                      double last) {
+std::vector<GloEphemeris> MakeGlonass(Rng& rng, long refWeek, int leap, double first, double last) {
     // Reference times every 30 minutes at quarter past and quarter to the UTC hour.
     const double firstUtc = std::floor((first - leap - 900.0) / 1800.0) * 1800.0 + 900.0;
     std::vector<double> tbs;
@@ -181,9 +178,9 @@ std::vector<GloEphemeris> MakeGlonass(Rng& rng, long refWeek, int leap, double f
             const double weeks = std::floor(received / kSecondsPerWeek);
             eph.messageWeek = refWeek + static_cast<long>(weeks);
             eph.messageSow = received - weeks * kSecondsPerWeek;
-            const double frameMoscow = std::fmod(
-                std::fmod(received - leap + 10800.0, kSecondsPerDay) + kSecondsPerDay,
-                kSecondsPerDay);
+            const double frameMoscow =
+                std::fmod(std::fmod(received - leap + 10800.0, kSecondsPerDay) + kSecondsPerDay,
+                          kSecondsPerDay);
             eph.tk = static_cast<long>(std::floor(frameMoscow / 30.0)) * 30;
             out.push_back(eph);
         }
@@ -228,8 +225,7 @@ int ReceiverSnr(const std::string& receiver, double elevation, Rng& rng, int wea
     double value;
     if (receiver == "UZ-12")
         value = 33.0 + 22.0 * s;
-    else if (receiver == "G12" || receiver == "Z18" || receiver == "GG24" ||
-             receiver == "GG-XXIV")
+    else if (receiver == "G12" || receiver == "Z18" || receiver == "GG24" || receiver == "GG-XXIV")
         value = 28.0 + 24.0 * s;
     else
         value = 70.0 + 140.0 * s;
@@ -244,21 +240,26 @@ int Pdop100(const std::vector<Vec3>& los) {
     for (const auto& u : los) {
         const double h[4] = {-u.x, -u.y, -u.z, 1.0};
         for (int i = 0; i < 4; ++i)
-            for (int j = 0; j < 4; ++j) n[i][j] += h[i] * h[j];
+            for (int j = 0; j < 4; ++j)
+                n[i][j] += h[i] * h[j];
     }
-    for (int i = 0; i < 4; ++i) n[i][4 + i] = 1.0;
+    for (int i = 0; i < 4; ++i)
+        n[i][4 + i] = 1.0;
     for (int c = 0; c < 4; ++c) {
         int pivot = c;
         for (int r = c + 1; r < 4; ++r)
             if (std::fabs(n[r][c]) > std::fabs(n[pivot][c])) pivot = r;
         if (std::fabs(n[pivot][c]) < 1e-12) return 0;
-        for (int k = 0; k < 8; ++k) std::swap(n[c][k], n[pivot][k]);
+        for (int k = 0; k < 8; ++k)
+            std::swap(n[c][k], n[pivot][k]);
         const double d = n[c][c];
-        for (int k = 0; k < 8; ++k) n[c][k] /= d;
+        for (int k = 0; k < 8; ++k)
+            n[c][k] /= d;
         for (int r = 0; r < 4; ++r) {
             if (r == c) continue;
             const double f = n[r][c];
-            for (int k = 0; k < 8; ++k) n[r][k] -= f * n[c][k];
+            for (int k = 0; k < 8; ++k)
+                n[r][k] -= f * n[c][k];
         }
     }
     const double pdop = std::sqrt(n[0][4] + n[1][5] + n[2][6]);
@@ -270,14 +271,27 @@ enum class BlockKind { kCa, kCodeOnly, kP1, kP2, kEmpty };
 std::vector<BlockKind> BlockKinds(int dataType, int blocks) {
     std::vector<BlockKind> kinds;
     switch (dataType) {
-        case 1: kinds = {BlockKind::kCa}; break;
-        case 2: kinds = {BlockKind::kCa, BlockKind::kP2}; break;
-        case 4: kinds = {BlockKind::kCodeOnly}; break;
-        case 5: kinds = {BlockKind::kCa, BlockKind::kP1}; break;
-        case 6: kinds = {BlockKind::kCa, BlockKind::kP2}; break;
-        default: kinds = {BlockKind::kCa, BlockKind::kP1, BlockKind::kP2}; break;
+        case 1:
+            kinds = {BlockKind::kCa};
+            break;
+        case 2:
+            kinds = {BlockKind::kCa, BlockKind::kP2};
+            break;
+        case 4:
+            kinds = {BlockKind::kCodeOnly};
+            break;
+        case 5:
+            kinds = {BlockKind::kCa, BlockKind::kP1};
+            break;
+        case 6:
+            kinds = {BlockKind::kCa, BlockKind::kP2};
+            break;
+        default:
+            kinds = {BlockKind::kCa, BlockKind::kP1, BlockKind::kP2};
+            break;
     }
-    while (static_cast<int>(kinds.size()) < blocks) kinds.push_back(BlockKind::kEmpty);
+    while (static_cast<int>(kinds.size()) < blocks)
+        kinds.push_back(BlockKind::kEmpty);
     return kinds;
 }
 
@@ -292,11 +306,14 @@ struct PassState {
 int BlocksForDataType(int dataType) {
     switch (dataType) {
         case 1:
-        case 4: return 1;
+        case 4:
+            return 1;
         case 2:
         case 5:
-        case 6: return 2;
-        default: return 3;
+        case 6:
+            return 2;
+        default:
+            return 3;
     }
 }
 
@@ -326,9 +343,11 @@ Session Simulate(const SimOptions& in) {
     if (o.glonass) s.glonass = MakeGlonass(rng, o.week, o.leapSeconds, start, end);
 
     std::map<int, std::vector<const GpsEphemeris*>> gpsByPrn;
-    for (const auto& e : s.gps) gpsByPrn[e.prn].push_back(&e);
+    for (const auto& e : s.gps)
+        gpsByPrn[e.prn].push_back(&e);
     std::map<int, std::vector<const GloEphemeris*>> gloBySlot;
-    for (const auto& e : s.glonass) gloBySlot[e.slot].push_back(&e);
+    for (const auto& e : s.glonass)
+        gloBySlot[e.slot].push_back(&e);
 
     // Receiver clock: offset within a millisecond, slow drift, millisecond steps.
     const double clock0 = rng.Uniform(-4e-4, 4e-4);
@@ -370,7 +389,8 @@ Session Simulate(const SimOptions& in) {
             ep.truePosition = staticPosition(k);
             const std::string& name =
                 (o.siteChangeEpoch >= 0 && k >= o.siteChangeEpoch) ? o.newSite : o.site;
-            for (std::size_t i = 0; i < 4; ++i) ep.site[i] = i < name.size() ? name[i] : ' ';
+            for (std::size_t i = 0; i < 4; ++i)
+                ep.site[i] = i < name.size() ? name[i] : ' ';
         }
         const Vec3 rx = ep.truePosition;
         double lat = 0.0, lon = 0.0;
@@ -485,14 +505,13 @@ Session Simulate(const SimOptions& in) {
                 const int weaker = kind == BlockKind::kCa || kind == BlockKind::kCodeOnly
                                        ? 0
                                        : (kind == BlockKind::kP1 ? 2 : 5);
-                b.snr = static_cast<std::uint8_t>(
-                    ReceiverSnr(o.receiver, c.elevation, rng, weaker));
+                b.snr =
+                    static_cast<std::uint8_t>(ReceiverSnr(o.receiver, c.elevation, rng, weaker));
                 if (kind == BlockKind::kCodeOnly) {
                     b.phase = 0.0;
                     b.warning |= 0x04;
                 } else {
-                    const double base =
-                        second ? c.carrierBase : c.carrierBase + c.tgdMetres;
+                    const double base = second ? c.carrierBase : c.carrierBase + c.tgdMetres;
                     b.phase = base / lambda + (second ? pass.ambiguity2 : pass.ambiguity1) +
                               rng.Normal(0.002);
                     if (newPass && k > 0) b.warning |= 0x40;
@@ -505,10 +524,11 @@ Session Simulate(const SimOptions& in) {
             if (!seen.count(number)) pass.tracking = false;
 
         // PDOP from the line-of-sight unit vectors of the satellites in view.
-        for (const auto& c : visible) lineOfSight.push_back(c.los);
+        for (const auto& c : visible)
+            lineOfSight.push_back(c.los);
         ep.pdop100 = Pdop100(lineOfSight);
-        ep.reportedPosition = ep.truePosition + Vec3{rng.Normal(2.0), rng.Normal(2.0),
-                                                     rng.Normal(3.0)};
+        ep.reportedPosition =
+            ep.truePosition + Vec3{rng.Normal(2.0), rng.Normal(2.0), rng.Normal(3.0)};
         s.epochs.push_back(std::move(ep));
     }
     return s;

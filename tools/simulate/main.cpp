@@ -188,8 +188,8 @@ int main(int argc, char** argv) {
             long first = 0;
             std::string rest;
             long last = 0;
-            if (!v || !ParsePair(v, first, rest) || !ParseLong(rest.c_str(), last) ||
-                first < 1 || last < first)
+            if (!v || !ParsePair(v, first, rest) || !ParseLong(rest.c_str(), last) || first < 1 ||
+                last < first)
                 return Fail("--moving needs FIRST,LAST epochs with 1 <= FIRST <= LAST");
             o.movingFirst = static_cast<int>(first);
             o.movingLast = static_cast<int>(last);
@@ -252,6 +252,7 @@ int main(int argc, char** argv) {
     if (!session.options.truthPath.empty() &&
         !WriteBytes(session.options.truthPath, kelvrant::sim::TruthText(session)))
         return Fail("cannot write " + session.options.truthPath);
-    for (const auto& out : outputs) std::printf("%s\n", (dir / out.name).string().c_str());
+    for (const auto& out : outputs)
+        std::printf("%s\n", (dir / out.name).string().c_str());
     return 0;
 }
