@@ -442,14 +442,14 @@ TEST(e2e_rtklib, simulated_gps_physics_holds_across_a_week_rollover) {
                      false, "1");
 }
 
-TEST(e2e_rtklib, DISABLED_ConvertedSessionGivesStationBack) {
+TEST(e2e_rtklib, converted_session_gives_station_back) {
     if (!Prerequisites()) GTEST_SKIP() << "simulator or rnx2rtkp not available";
     CheckConvertedSession({"--receiver", "G12", "--data-type", "3", "--length", "3600",
                            "--interval", "30", "--seed", "7", "--clock-jump", "40"},
                           false);
 }
 
-TEST(e2e_rtklib, DISABLED_ConvertedGlonassSessionGivesStationBack) {
+TEST(e2e_rtklib, converted_glonass_session_gives_station_back) {
     if (!Prerequisites()) GTEST_SKIP() << "simulator or rnx2rtkp not available";
     CheckConvertedSession(
         {"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30", "--seed", "11"},
