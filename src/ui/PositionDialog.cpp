@@ -110,7 +110,7 @@ TPositionDialog::TPositionDialog(QWidget* parent) : QDialog(parent) {
         if (kFields[f].maxLength > 0) edit->setMaxLength(kFields[f].maxLength);
         edit->installEventFilter(this);
         attachPopup(edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, f] {
+        connect(edit, &QLineEdit::textChanged, this, [this, f] {
             if (refusedField_ == f) refusedField_ = -1;
         });
         edits_[f] = edit;
