@@ -1,14 +1,20 @@
-// The kelvrant program entry: without a display (or without the window built in) the command
-// line runs headless, every problem printed on stderr.
+// The kelvrant program entry: with a display and the window built in, the desktop program;
+// otherwise the command line runs headless, every problem printed on stderr.
 #include <csignal>
 #include <cstdio>
 
 #include "core/Headless.h"
 #include "core/ProblemSink.h"
+#ifdef KELVRANT_HAVE_UI
+#include "ui/Desktop.h"
+#endif
 
 int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
+#ifdef KELVRANT_HAVE_UI
+    if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv);
+#endif
     kelvrant::StderrProblemSink problems;
     return kelvrant::RunHeadless(argc, argv, problems, stdout);
 }

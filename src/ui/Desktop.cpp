@@ -1,0 +1,35 @@
+#include "ui/Desktop.h"
+
+#include <QApplication>
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "ui/Mainform.h"
+
+namespace kelvrant {
+
+int RunDesktop(int argc, char** argv) {
+    // Qt takes its own options out of the argument list; the command line is read from a copy
+    // so that a file name that looks like a Qt option is never lost.
+    const std::vector<std::string> arguments(argv, argv + argc);
+    std::vector<const char*> args;
+    args.reserve(arguments.size());
+    for (const std::string& a : arguments)
+        args.push_back(a.c_str());
+
+    QApplication app(argc, argv);
+    // Numbers written to files always use a decimal point, whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName("Kelvrant");
+
+    TMainfrm mainWindow(static_cast<int>(args.size()), args.data());
+    mainWindow.CreateAuxiliaryWindows();
+    QObject::connect(&mainWindow, &TMainfrm::programEnded, &app,
+                     [&app](int status) { app.exit(status); });
+    mainWindow.show();
+    app.exec();
+    return mainWindow.ExitStatus();
+}
+
+}  // namespace kelvrant
