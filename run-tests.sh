@@ -12,6 +12,7 @@ clang-format --dry-run -Werror $files
 echo "== build and test"
 scripts/build.sh build -DKELVRANT_WERROR=ON
 (cd build && ctest --output-on-failure -j "$(nproc)")
+scripts/xvfb-smoke.sh build  # the real program once on a real X server
 
 echo "== sanitizer build and test (ASan + UBSan)"
 scripts/build.sh build-asan -DKELVRANT_SANITIZE=ON -DKELVRANT_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
