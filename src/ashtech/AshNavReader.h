@@ -23,6 +23,9 @@ struct AshNavRecord {
     const std::uint8_t* At(std::size_t recordOffset) const { return &body[recordOffset - 1]; }
     std::uint8_t* At(std::size_t recordOffset) { return &body[recordOffset - 1]; }
 
+    /// True for a GPS PRN (satellite numbers up to 32); above are GLONASS slot + 32.
+    bool IsGps() const { return satellite <= 32; }
+
     // GPS fields.
     std::int16_t Week() const { return le::I2(At(1)); }
     std::int32_t Seconds() const { return le::I4(At(3)); }
@@ -74,26 +77,42 @@ struct AshNavRecord {
     std::uint16_t GloHealth() const { return le::U2(At(121)); }
 };
 
+/// One accepted record of the index: where it lies in the file and when it was sent.
 struct NavIndexEntry {
     std::int32_t satellite = 0;
-    std::int32_t offset = 0;
-    std::int32_t week = 0;
-    double seconds = 0.0;
+    std::int64_t offset = 0;  ///< file offset of the record's first byte
+    std::int32_t week = 0;    ///< GPS: sign-extended from 16 bits; GLONASS: zero-extended
+    double seconds = 0.0;     ///< GPS: signed field; GLONASS: unsigned field
 };
 
 class C_AshNavReader {
   public:
+    /// The index count is a signed 16-bit number: a file with more accepted records is refused.
+    static constexpr int kMaxRecords = 32767;
+    /// The index grows in steps of this many entries.
+    static constexpr std::size_t kGrowthStep = 100;
+
     std::int32_t StartWeek = 0;
     double StartSeconds = 0.0;
     std::int32_t EndWeek = 0;
     double EndSeconds = 0.0;
 
-    /// Indexes the whole file. 1, or 0 when the index cannot hold the accepted records.
+    /// Indexes the whole file (not owned; kept for NextRecord), sets the start and end times
+    /// (-1 when no record was accepted) and leaves the file at offset 0. 1, or 0 when the index
+    /// cannot be enlarged (memory exhausted, or more than kMaxRecords accepted records).
     int Open(std::FILE* file);
-    /// The next record in time order. 1, or 0 when all were handed out or a read failed.
+    /// Reads the next record in time order again from its offset (GPS angles in radians).
+    /// 1, or 0 when all were handed out or the record cannot be read again.
     int NextRecord(AshNavRecord& record);
     /// Number of accepted records.
     int Count() const { return static_cast<int>(index_.size()); }
+    /// The sorted index (read-only).
+    const std::vector<NavIndexEntry>& Index() const { return index_; }
+
+    /// Reads one record at the file's current position: zeroes it, reads the satellite number
+    /// and the body, and turns the seven GPS angles from semicircles to radians in place.
+    /// 1, or 0 on a short read.
+    static int ReadRecord(std::FILE* file, AshNavRecord& record);
 
   private:
     std::FILE* file_ = nullptr;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ashtech/ByteOrder.h"
 
@@ -18,11 +19,13 @@ namespace kelvrant {
 /// Error codes of the B-file reader.
 enum : int {
     kObsReadOk = 0,
-    kObsNoHeader = 1,       ///< fewer than 90 bytes at the start
-    kObsNotBFile = 2,       ///< the first 7 bytes are not "VERSION" (any case)
-    kObsBadVersion = 3,     ///< byte 10 is not 3
-    kObsBadBlockCount = 4,  ///< blocks per satellite outside 1..3
-    kObsFileTooLarge = 5,   ///< beyond what the 32-bit index offsets address
+    kObsNoHeader = 1,          ///< fewer than 90 bytes at the start
+    kObsNotBFile = 2,          ///< the first 7 bytes are not "VERSION" (any case)
+    kObsBadVersion = 3,        ///< byte 10 is not 3
+    kObsBadBlockCount = 4,     ///< blocks per satellite outside 1..3
+    kObsFileTooLarge = 5,      ///< beyond what the 32-bit index offsets address
+    kObsReadFailed = 6,        ///< the B-file stream reported a read error during the index pass
+    kObsIndexWriteFailed = 7,  ///< the scratch index could not be written (or none was given)
 };
 
 inline constexpr int kMaxSatellites = 24;
@@ -124,7 +127,9 @@ class C_AshObsReader {
     int Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile, bool gatherStatistics);
     /// Reads and checks the 90-byte header into `header`. 1 or 0 (error 1, 2 or 3).
     int CheckHeader(std::FILE* bfile, BFileHeader& header);
-    /// Epoch i (i >= 0, through the index) or, with i = -1, the epoch at the current position.
+    /// Epoch i (i >= 0, through the index) or, with i = -1, the epoch at the stream's current
+    /// position. Reads by number go through the reader's own buffers (consecutive epochs cost no
+    /// system call) and leave the stream's position unspecified. 1, or 0 on a short read.
     int ReadEpoch(std::int32_t i, EpochRecord& epoch, SatelliteSlots& satellites);
     /// The last epoch number if the index was built, else -1.
     std::int32_t LastEpochIndex() const;
@@ -140,11 +145,31 @@ class C_AshObsReader {
     double MeanY() const { return sumY_; }
     double MeanZ() const { return sumZ_; }
     /// Observation counts per block k (0..2) and satellite number s (0..56).
-    std::int32_t CodeCount(int k, int s) const { return codeCount_[k][s]; }
-    std::int32_t CarrierCount(int k, int s) const { return carrierCount_[k][s]; }
+    /// Out-of-range k or s give 0.
+    std::int32_t CodeCount(int k, int s) const { return InCountRange(k, s) ? codeCount_[k][s] : 0; }
+    std::int32_t CarrierCount(int k, int s) const {
+        return InCountRange(k, s) ? carrierCount_[k][s] : 0;
+    }
 
   private:
+    /// Reads n bytes of the B-file: through the reader's window at windowPos_ during the index
+    /// pass and by-number reads, else from the stream. A null dst skips them. False when short.
+    bool ReadBytes(std::uint8_t* dst, std::size_t n);
+    bool ReadIndexEntry(std::int32_t i, std::int32_t& offset);
+    int ReadEpochBody(EpochRecord& epoch, SatelliteSlots& satellites);
+    int BuildIndex();
+    void TrackWeek(double epochTime);
+    void GatherStatistics(const EpochRecord& epoch, const SatelliteSlots& satellites);
+    void FinishStatistics();
+    static bool InCountRange(int k, int s) {
+        return k >= 0 && k < 3 && s >= 0 && s <= kMaxSatNumber;
+    }
+
+    static constexpr int kIntervalTableSize = 300;
+    static constexpr int kIntervalTableLimit = 298;  ///< new spacings are looked at only below
+
     BFileHeader header_{};
+    int blockCount_ = 0;
     std::int32_t firstWeek_ = 0;
     double firstTime_ = -1.0;
     std::int32_t currentWeek_ = 0;
@@ -163,6 +188,21 @@ class C_AshObsReader {
     double lastTime_ = -1.0;
     std::int32_t lastEpoch_ = -1;
     bool scanning_ = false;
+    // The B-file window: file bytes [windowStart_, windowStart_ + windowLength_) in window_.
+    std::vector<std::uint8_t> window_;
+    std::int64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
+    std::int64_t windowPos_ = 0;  ///< the next byte to read through the window
+    bool useWindow_ = false;
+    // Index entries [indexCacheFirst_, indexCacheFirst_ + indexCacheCount_) of the scratch file.
+    std::vector<std::uint8_t> indexCache_;
+    std::int32_t indexCacheFirst_ = 0;
+    std::int32_t indexCacheCount_ = 0;
+    double weightTotal_ = 0.0;
+    std::array<float, kIntervalTableSize> intervalValues_{};
+    std::array<std::int32_t, kIntervalTableSize> intervalCounts_{};
+    int intervalUsed_ = 0;
+    float previousRounded_ = 0.0f;
 };
 
 /// Reads only the header of the B-file at `path` and returns its receiver type text, or an

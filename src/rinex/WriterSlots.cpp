@@ -58,6 +58,7 @@ void VFormatInto(std::string& out, const char* format, std::va_list args) {
 }
 
 int Emit(Slot& s, std::string_view bytes) {
+    if (bytes.empty()) return 1;
     if (std::fwrite(bytes.data(), 1, bytes.size(), s.file) != bytes.size()) s.writeFailed = true;
     return 1;
 }
