@@ -35,4 +35,11 @@ class MemoryFile {
     std::FILE* file_;
 };
 
+/// A stream every harness may write RINEX output to: the null device, opened once for
+/// reading and writing (seeks succeed; nothing is kept).
+inline std::FILE* NullOutput() {
+    static std::FILE* const file = std::fopen("/dev/null", "w+b");
+    return file;
+}
+
 }  // namespace kelvrant::fuzz
