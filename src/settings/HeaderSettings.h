@@ -1,12 +1,18 @@
 // The program-wide RINEX header values and observation and met options, persisted in the
 // [RINEXDAT] section of the configuration file, edited by the header windows and replaced by a
-// parameter file. Texts hold at most the width noted beside them.
+// parameter file. Texts hold at most the width noted beside them (the k...Width constants).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace kelvrant {
+
+/// Widths of the texts of HeaderSettings; longer texts are cut to them.
+inline constexpr std::size_t kWideTextWidth = 60;    ///< names, numbers and comments
+inline constexpr std::size_t kAgencyTextWidth = 40;  ///< OBSERVER_AGENCY
+inline constexpr std::size_t kShortTextWidth = 20;   ///< agency, observer, equipment, sensors
 
 struct HeaderSettings {
     std::string SiteName;                   ///< SITE_NAME, 60
@@ -33,18 +39,18 @@ struct HeaderSettings {
     std::string MetPressMod;                           ///< MET_PRESS_MOD, 20
     std::string MetPressTyp;                           ///< MET_PRESS_TYP, 20
     double MetPressAcc = 0.0;                          ///< MET_PRESS_ACC
-    double MetPressPos[3] = {0.0, 0.0, 0.0};           ///< MET_PRESS_POS
+    double MetPressPos[3] = {0.0, 0.0, 0.0};           ///< MET_PRESS_POS X, Y, Z
     std::string MetTempMod;                            ///< MET_TEMP_MOD, 20
     std::string MetTempTyp;                            ///< MET_TEMP_TYP, 20
     double MetTempAcc = 0.0;                           ///< MET_TEMP_ACC
-    std::int32_t MetTempUsePress = 0;                  ///< MET_TEMP_POS flag
-    double MetTempPos[3] = {0.0, 0.0, 0.0};
-    std::string MetHumidMod;            ///< MET_HUMID_MOD, 20
-    std::string MetHumidTyp;            ///< MET_HUMID_TYP, 20
-    double MetHumidAcc = 0.0;           ///< MET_HUMID_ACC
-    std::int32_t MetHumidUsePress = 0;  ///< MET_HUMID_POS flag
-    double MetHumidPos[3] = {0.0, 0.0, 0.0};
-    double MetUtc2Gps = 0.0;  ///< MET_UTC_2_GPS
+    std::int32_t MetTempUsePress = 0;                  ///< MET_TEMP_POS flag (0 or 1)
+    double MetTempPos[3] = {0.0, 0.0, 0.0};            ///< MET_TEMP_POS X, Y, Z
+    std::string MetHumidMod;                           ///< MET_HUMID_MOD, 20
+    std::string MetHumidTyp;                           ///< MET_HUMID_TYP, 20
+    double MetHumidAcc = 0.0;                          ///< MET_HUMID_ACC
+    std::int32_t MetHumidUsePress = 0;                 ///< MET_HUMID_POS flag (0 or 1)
+    double MetHumidPos[3] = {0.0, 0.0, 0.0};           ///< MET_HUMID_POS X, Y, Z
+    double MetUtc2Gps = 0.0;                           ///< MET_UTC_2_GPS
 };
 
 /// The main window's placement: maximized (0/1), left, top, width, height.
