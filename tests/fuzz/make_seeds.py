@@ -110,3 +110,28 @@ write("bfile", "one_block_week_rollover",
       + epoch(30.0, [1, 2, 0], 1, site=b"????") + epoch(60.0, [3], 1)[:40])
 write("bfile", "header_only_lower_case", bfile_header(0, 2, magic=b"version"))
 write("bfile", "bad_version", bfile_header(1200, 2, version=2) + epoch(1.0, [1], 2))
+
+
+# ---- Parameter file: keys padded to column 29, records ended by a line of 50 dashes.
+def param(key, value):
+    return key.ljust(29) + value + "\n"
+
+
+SEPARATOR = "-" * 50 + "\n"
+write("paramfile", "observation_run",
+      param("KELVRANT_PRESNT", "Yes") + param("KELVRANT_MODE", "0") + param("SITE_NAME", '"KELVIN"')
+      + param("SFILE_OVERRRIDE", "No") + param("COMMENT2", '"second"')
+      + param("APPROX_POS_BFILE", "No") + param("APPROX_POS_X", "4075580.5")
+      + param("ANT_OFFSET_V", "-0.25") + param("MS_OBS_HANDLING", "no")
+      + param("MET_UTC_2_GPS", "13") + param("KELVRANT_BFNAME", '"/d/BN102A97.323"')
+      + param("KELVRANT_EFNAME", '"/d/EN102A97.323"') + param("KELVRANT_OBSFNAME", '"/o/x.97O"')
+      + SEPARATOR + "\n" + param("SITE_NAME", '"SITE"') + param("OBSERVER", '"Bob"') + SEPARATOR
+      + param("SITE_NAME", '"ABCD"') + param("RCVR_TYPE", '"Z18"') + SEPARATOR)
+write("paramfile", "met_run_crlf",
+      (param("KELVRANT_PRESNT", "yes") + param("KELVRANT_MODE", "1") + param("MET_USE_OBS_POS", "No")
+       + param("MET_PRESS_POS_X", "7") + param("MET_TEMP_POS_AT_PRES", "No")
+       + param("MET_HUMID_ACC", "2.5") + param("KELVRANT_IMETFNAME", '"/d/met"')
+       + param("KELVRANT_OMETFNAME", '"/o/x.97M"') + SEPARATOR).replace("\n", "\r\n"))
+write("paramfile", "errors",
+      param("SITE_NAME", "ABCD") + param("KELVRANT_MODE", "2") + param("APPROX_POS_Z", "1e99")
+      + param("NO_SUCH_KEY", "1") + param("COMMENT1", '"unclosed') + "-" * 49 + "\n")
