@@ -1,11 +1,11 @@
-// The kelvrant program entry.
+// The kelvrant program entry: without a display (or without the window built in) the command
+// line runs headless, every problem printed on stderr.
 #include <cstdio>
 
+#include "core/Headless.h"
+#include "core/ProblemSink.h"
+
 int main(int argc, char** argv) {
-    (void)argv;
-    if (argc <= 1) {
-        std::fputs("kelvrant: Ashtech raw data to RINEX converter\n", stderr);
-        return 1;
-    }
-    return 0;
+    kelvrant::StderrProblemSink problems;
+    return kelvrant::RunHeadless(argc, argv, problems, stdout);
 }

@@ -90,6 +90,10 @@ int TakeWriterError() {
     return e;
 }
 
+void SetWriterError(int code) {
+    gError = code;
+}
+
 int ClaimWriterSlot(std::FILE* file, std::string_view programName) {
     Initialise();
     if (file == nullptr) {

@@ -52,6 +52,8 @@ inline constexpr std::string_view kSensorPos = "SENSOR POS XYZ/H    ";
 int WriterError();
 /// Returns the last writer error and resets it to 0.
 int TakeWriterError();
+/// Records a writer error (for the writers' own slot checks).
+void SetWriterError(int code);
 
 /// Claims the lowest free slot for `file` with the program name cut to 20 characters.
 /// Initialises the table on first use. Returns the slot, or -1 with error 2 (no file) or 3.

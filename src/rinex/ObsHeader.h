@@ -1,0 +1,121 @@
+// The RINEX 2 observation header: the record the conversion run and the header data window
+// fill, its completion from the input files, the choice of observation types, and the
+// observation writer's open, header write and close on the shared writer slots.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace kelvrant {
+
+class C_AshObsReader;
+class C_AshNavReader;
+struct SiteRecord;
+struct IonRecord;
+
+/// Observation types in header order; the index into the type flags and the counts.
+enum ObsType : int {
+    kObsL1 = 0,
+    kObsL2 = 1,
+    kObsC1 = 2,
+    kObsP1 = 3,
+    kObsP2 = 4,
+    kObsD1 = 5,
+    kObsD2 = 6,
+    kObsT1 = 7,
+    kObsT2 = 8,
+};
+inline constexpr int kObsTypeCount = 9;
+/// Count entries: 0..32 GPS PRN 0..32, 33..57 GLONASS slots 0..24.
+inline constexpr int kObsCountEntries = 58;
+inline constexpr int kGlonassEntryBase = 33;
+inline constexpr int kMaxComments = 5;
+
+/// The observation header. Text fields may hold longer strings; the writer cuts each one to
+/// its capacity (the k...Width constants).
+struct ObsHeaderRecord {
+    static constexpr std::size_t kMarkerWidth = 60;
+    static constexpr std::size_t kRunByWidth = 20;
+    static constexpr std::size_t kObserverWidth = 20;
+    static constexpr std::size_t kAgencyWidth = 40;
+    static constexpr std::size_t kCommentWidth = 60;
+    static constexpr std::size_t kReceiverWidth = 20;
+    static constexpr std::size_t kAntennaWidth = 20;
+
+    char systemLetter = 'G';  ///< 'G' GPS only, 'M' mixed GPS and GLONASS
+    std::string markerName;
+    std::int16_t markerNumberPresent = 0;
+    std::string markerNumber;
+    std::string runBy;
+    std::string observer;
+    std::string observingAgency;
+    std::int16_t commentCount = 0;
+    std::array<std::string, kMaxComments> comments;
+    std::string receiverType;
+    std::string receiverNumber;
+    std::string receiverVersion;
+    std::string antennaType;
+    std::string antennaNumber;
+    double approxX = 0.0;
+    double approxY = 0.0;
+    double approxZ = 0.0;
+    double antennaNorth = 0.0;
+    double antennaEast = 0.0;
+    double antennaSlant = 0.0;
+    double antennaRadius = 0.0;
+    double antennaDeltaVertical = 0.0;
+    std::int16_t wavelengthFactorL1 = 0;
+    std::int16_t wavelengthFactorL2 = 0;
+    std::array<std::int16_t, kObsTypeCount> obsTypes{};  ///< non-zero = present
+    std::int16_t intervalPresent = 0;
+    std::int32_t interval = 0;
+    std::int32_t leapSeconds = 0;
+    std::int32_t firstWeek = 0;
+    double firstSeconds = 0.0;
+    std::int16_t lastPresent = 0;
+    std::int32_t lastWeek = 0;
+    double lastSeconds = 0.0;
+    std::int16_t satelliteListPresent = 0;
+    std::array<std::array<std::int32_t, kObsTypeCount>, kObsCountEntries> counts{};
+};
+
+/// The antenna height written in ANTENNA: DELTA H/E/N: delta vertical plus the vertical part
+/// of the slant height when the radius is smaller than the slant height.
+double AntennaHeight(const ObsHeaderRecord& record);
+
+/// Sets the L1..D2 flags for a B-file data type code (any unknown code: all seven); with
+/// noDoppler D1 and D2 are cleared. T1 and T2 are left as they are.
+void SetObservationTypes(ObsHeaderRecord& record, int dataType, bool noDoppler);
+
+/// Completes the record from the inputs: receiver texts and version from the B-file header,
+/// the site data of the S-file (when `site` is loaded), system letter, interval, mean
+/// position, first and last observation time (week taken from the E-file start when
+/// `navStartWeek` is not -1 and differs), wavelength factors, the observation counts, and
+/// the leap seconds of the ION record (when `ion` is loaded, else 0).
+void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
+                   std::int32_t navStartWeek, double navStartSeconds, const SiteRecord* site,
+                   const IonRecord* ion);
+/// FillObsHeader with the E-file reader's start week and seconds (nullptr: no E-file).
+void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
+                   const C_AshNavReader* navReader, const SiteRecord* site, const IonRecord* ion);
+
+/// Claims the lowest free writer slot for the observation writer and seeks the file to its
+/// start. `week` and `seconds` start the epoch writer's week tracking (the header's first
+/// observation time); `useLastWeek` has no effect. Returns the slot, or -1 with writer error
+/// 2 (no file) or 3 (no free slot).
+int OpenObs(std::FILE* file, std::string_view programName, int useLastWeek, std::int32_t week,
+            double seconds, int dataType, int receiverClass, int smoothing, int siteChanges,
+            int clockAdjustment);
+
+/// Copies the record into the slot and writes the header at the start of the file, then
+/// returns to the position the file had when that was not 0. 1, or 0 with writer error 1.
+int WriteObsHeader(int slot, const ObsHeaderRecord& record);
+
+/// Frees the slot; the file is neither flushed nor closed. 1, or 0 with writer error 1 when
+/// the slot number is outside 0..11.
+int CloseObs(int slot);
+
+}  // namespace kelvrant
