@@ -135,3 +135,19 @@ write("paramfile", "met_run_crlf",
 write("paramfile", "errors",
       param("SITE_NAME", "ABCD") + param("KELVRANT_MODE", "2") + param("APPROX_POS_Z", "1e99")
       + param("NO_SUCH_KEY", "1") + param("COMMENT1", '"unclosed') + "-" * 49 + "\n")
+
+
+# ---- Command line: arguments separated by NUL bytes, the program path first. Paths are
+# relative to the repository root, where the smoke run works.
+def args(*items):
+    return "\0".join(("kelvrant",) + items)
+
+
+write("cmdline", "obs_run",
+      args("-I", "tests/fuzz/corpus/bfile/three_blocks", "EN102A97.323", "SN102A97.323",
+           "IN102A97.323", "-O", "/tmp/out", "-N", "0", "-C", "1", "-S", "0", "-X"))
+write("cmdline", "forced_names", args("-i", "BN102A97.323", "EN102A97.323", "-F", "A", "323", "97",
+                                      "-T", "-G", "1"))
+write("cmdline", "met_run", args("-M", "met.txt", "out.97M", "1200", "259200.5"))
+write("cmdline", "auto_parameters", args("-P", "tests/fuzz/corpus/paramfile/observation_run"))
+write("cmdline", "errors", args("-XS", "2", "-I", "-Q", "7"))
