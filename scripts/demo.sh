@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# Converts the bundled sample session with the kelvrant in build tree $1.
+# Converts the bundled sample session with the kelvrant of build tree $1 (default: build):
+# the B-, E-, S- and ION files into RINEX observation, GPS and GLONASS navigation files, and
+# the met log into a RINEX met file. Results go to out/sample/.
 set -euo pipefail
-build="${1:-build}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-build}"
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+kelvrant="$build/src/kelvrant"
 out="$root/out/sample"
 rm -rf "$out"; mkdir -p "$out"
-cp "$root"/samples/* "$out"/ 2>/dev/null || true
-if ! ls "$out"/B* >/dev/null 2>&1; then
-  echo "No sample session in samples/ yet; kelvrant usage:"
-  env -u DISPLAY -u WAYLAND_DISPLAY "$build/src/kelvrant" || true
-  exit 0
-fi
+cp "$root"/samples/BKELVA26.342 "$root"/samples/EKELVA26.342 "$root"/samples/SKELVA26.342 \
+   "$root"/samples/ION26.342 "$root"/samples/A26342.NMA "$out"/
 cd "$out"
-bfile=$(ls B* | head -1); rest=${bfile#B}
-set -- -I "$bfile" "E$rest"
-[ -e "S$rest" ] && set -- "$@" "S$rest"
-[ -e "ION$rest" ] || true
-env -u DISPLAY -u WAYLAND_DISPLAY "$root/$build/src/kelvrant" "$@"
+# Without a display the program converts without a window and reports on stderr.
+run() { env -u DISPLAY -u WAYLAND_DISPLAY "$kelvrant" "$@"; }
+echo "kelvrant -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342"
+run -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342
+# The met log is stamped with the time of day; week and seconds give its day.
+echo "kelvrant -M A26342.NMA KELV3421.26M 2448 208800"
+run -M A26342.NMA KELV3421.26M 2448 208800
+echo
 echo "RINEX files written to $out:"
-ls -l "$out"
+ls -l "$out"/*.26?
+echo
+head -30 "$out/KELV3421.26O"

@@ -1,13 +1,22 @@
 // The program without a window (see Headless.h).
 #include "core/Headless.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/CmdLineHelp.h"
 #include "core/ConversionJob.h"
 #include "core/Mainform.h"
+#include "core/Progress.h"
 #include "core/RunFiles.h"
+#include "core/Writfilw.h"
+#include "settings/ConfigFile.h"
 #include "settings/HeaderSettings.h"
 
 namespace kelvrant {
@@ -26,7 +35,34 @@ void PrintUsage(const char* programPath, std::FILE* out) {
     std::fflush(out);
 }
 
+// The running executable's path (the configuration file lives beside it).
+std::string ExecutablePath(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.string();
+    return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
+}
+
 }  // namespace
+
+void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
+                       ProblemSink& problems) {
+    const ConfigReadResult read = config.ReadConfigFile(iniPath);
+    if (read.lineNumber == -1) {
+        problems.Report(
+            "ERROR: Could not open configuration file (i.e., .INI)",
+            "A default set of parameters will be used and written the file " + iniPath + ".");
+        config.WriteConfigFile(iniPath);
+    } else if (read.result == 0) {
+        // Nobody can answer the question of the window: the file is left as it is and not
+        // written at exit.
+        problems.Report("ERROR in reading configuration file.",
+                        "The configuration file (i.e., INI) contains erroneous data at line " +
+                            std::to_string(read.lineNumber) + "; it is left as it is:\n\n" +
+                            iniPath);
+        job.SaveConfigOnExit = false;
+    }
+}
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -49,29 +85,47 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
     }
 
     ConversionJob job = MakeDefaultJob();
-    // The header values of the configuration file are read here once that reader exists.
-    HeaderSettings settings;
-    if (!ParseCommandLine(argc, argv, job, settings, problems)) return kExitBadCommand;
+    ConfigStore config;
+    config.ResetToStartup();
+    const std::string iniPath = ConfigFilePathBeside(ExecutablePath(argv[0]));
+    job.SaveConfigOnExit = true;
+    LoadConfiguration(config, iniPath, job, problems);
+
+    if (!ParseCommandLine(argc, argv, job, config.Settings(), problems)) return kExitBadCommand;
     if (!job.ObsRun && !job.MetRun) {
         problems.Report(kHeadlessTitle, "The command line names no conversion to run.");
         return kExitBadCommand;
     }
 
     RunFileSet files;
-    if (job.ObsRun) {
-        if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
-                           job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName))
-            return kExitRunFailed;
-    } else {
-        if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName))
-            return kExitRunFailed;
-    }
-    job.SaveConfigOnExit = false;
+    const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), problems)
+                                    : StartMetAutoRun(job, files, config.Settings(), problems);
+    if (!started) return kExitRunFailed;
 
-    // The conversion worker takes over here once it is part of the program.
-    CloseRunFiles(files);
-    problems.Report(kHeadlessTitle, "conversion is not available yet");
-    return kExitRunFailed;
+    ProgressState progress;
+    bool workerOk = false;
+    if (::isatty(STDERR_FILENO) != 0) {
+        // The worker runs beside a display loop, as it does under the progress window.
+        std::thread worker([&] { workerOk = RunConversionWorker(job, files, problems, progress); });
+        while (!progress.Done()) {
+            std::fprintf(stderr, "\r%3.0f%%", progress.Percent());
+            std::fflush(stderr);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        worker.join();
+        std::fprintf(stderr, "\r%3.0f%%\n", progress.Percent());
+    } else {
+        workerOk = RunConversionWorker(job, files, problems, progress);
+    }
+
+    std::vector<std::string> failedOutputs;
+    const bool closed = CloseRunFiles(files, &failedOutputs);
+    for (const std::string& name : failedOutputs) {
+        problems.Report(runtext::kWriteErrorTitle,
+                        std::string(runtext::kWriteError) + "\n\n" + name);
+    }
+    // An unattended run never writes the configuration file back.
+    return workerOk && closed ? kExitSuccess : kExitRunFailed;
 }
 
 }  // namespace kelvrant

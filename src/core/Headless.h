@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
+#include "core/ConversionJob.h"
 #include "core/ProblemSink.h"
+#include "settings/ConfigFile.h"
 
 namespace kelvrant {
 
@@ -17,6 +20,11 @@ enum : int {
 
 /// True when a window can be shown (DISPLAY or WAYLAND_DISPLAY is set and not empty).
 bool HasDisplay();
+
+/// Reads the configuration file at start-up: a missing file is written with the defaults, an
+/// erroneous one is reported with its line number, left alone and not written at exit.
+void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
+                       ProblemSink& problems);
 
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the

@@ -114,6 +114,9 @@ bool CloseRunFiles(RunFileSet& files, std::vector<std::string>* failedOutputs) {
         CloseRunFile(files.ScratchFile);
     }
     CloseRunFile(files.EFile);
+    // The E-file reader keeps the closed file and its index: a later job without an E-file
+    // must not hand out this job's records.
+    files.NavReader = C_AshNavReader{};
     CloseRunFile(files.SFile);
     ForgetSiteRecord(files.Site);
     CloseRunFile(files.IonFile);

@@ -13,6 +13,9 @@
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
 #include "core/ProblemSink.h"
+#include "rinex/MetWriter.h"
+#include "rinex/NavHeader.h"
+#include "rinex/ObsHeader.h"
 
 namespace kelvrant {
 
@@ -52,8 +55,11 @@ struct RunFileSet {
     SiteRecord Site;
     IonRecord Ion;
 
-    // The header records given to the RINEX writers (observation, navigation, met) belong
-    // here, next to the readers they are filled from.
+    // The header records given to the RINEX writers, filled from the settings or the header
+    // windows and from the readers above.
+    ObsHeaderRecord ObsHeader;
+    NavHeaderRecord NavHeader;
+    MetHeaderRecord MetHeader;
 };
 
 namespace runtext {

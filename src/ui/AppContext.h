@@ -1,0 +1,45 @@
+// What the windows of the program share: the conversion job, the files of the run being
+// prepared or running, the configuration held in memory, and the main window's services.
+// The main window owns the one instance for the program's lifetime.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/ConversionJob.h"
+#include "core/ProblemSink.h"
+#include "core/RunFiles.h"
+#include "settings/ConfigFile.h"
+
+class QMdiArea;
+class QWidget;
+
+namespace kelvrant {
+
+struct AppContext {
+    ConversionJob job;
+    RunFileSet files;
+    ConfigStore config;
+    std::string iniPath;  ///< Kelvrant.INI beside the executable
+
+    /// The main window's MDI area, parent of every child form (null in tests that run a form
+    /// on its own).
+    QMdiArea* mdiArea = nullptr;
+    /// The main window (parent of message boxes).
+    QWidget* mainWindow = nullptr;
+
+    /// ReportProblem: a message box when interactive, the auto-run error window otherwise.
+    ProblemSink* problems = nullptr;
+
+    /// Enables (true) or disables (false) the main window's "&Convert" and "&Help" menus
+    /// together.
+    std::function<void(bool)> enableMenus = [](bool) {};
+    /// Creates and shows the progress window; showing it starts the worker on the prepared
+    /// run (job + files). Closing it closes the run's files and enables the menus.
+    std::function<void()> startProgressWindow = [] {};
+    /// Opens the observation file selection window / the met file selection window.
+    std::function<void()> openObsConversion = [] {};
+    std::function<void()> openMetConversion = [] {};
+};
+
+}  // namespace kelvrant

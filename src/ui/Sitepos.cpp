@@ -1,0 +1,72 @@
+#include "ui/Sitepos.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelvrant {
+
+TSitePosDialog::TSitePosDialog(QWidget* parent) : TPositionDialog(parent) {
+    setObjectName(QStringLiteral("TSitePosDialog"));
+    setWindowTitle(QStringLiteral("RINEX Site Position"));
+    bFilePosCheckBox_ = new QCheckBox(QStringLiteral("Get Position from B-File Data"), this);
+    bFilePosCheckBox_->setObjectName(QStringLiteral("BFilePosCheckBox"));
+    bFilePosCheckBox_->setToolTip(
+        QStringLiteral("Check to obtain approximate position from B-file Data"));
+    layout_->insertWidget(1, bFilePosCheckBox_);
+    connect(bFilePosCheckBox_, &QCheckBox::clicked, this, &TSitePosDialog::OnBFilePosCheckBoxClick);
+    connect(okBtn_, &QPushButton::clicked, this, &TSitePosDialog::OnOkBtnClick);
+    connect(cancelBtn_, &QPushButton::clicked, this, &TSitePosDialog::OnCancelBtnClick);
+}
+
+void TSitePosDialog::Setup(const SitePosInput& input) {
+    input_ = input;
+    result_ = SitePosResult{input.fromBFile, input.x, input.y, input.z};
+}
+
+void TSitePosDialog::showEvent(QShowEvent* event) {
+    TPositionDialog::showEvent(event);
+    OnShowWin();
+}
+
+void TSitePosDialog::OnShowWin() {
+    fromBFile_ = input_.fromBFile;
+    if (fromBFile_) {
+        LoadPosition(input_.bFileX, input_.bFileY, input_.bFileZ);
+    } else {
+        LoadPosition(input_.x, input_.y, input_.z);
+    }
+    bFilePosCheckBox_->setChecked(fromBFile_);
+    ApplyBFileSwitch();
+}
+
+void TSitePosDialog::ApplyBFileSwitch() {
+    if (fromBFile_) LoadPosition(input_.bFileX, input_.bFileY, input_.bFileZ);
+    SetPositionEditsEnabled(!fromBFile_);
+}
+
+void TSitePosDialog::OnBFilePosCheckBoxClick() {
+    fromBFile_ = bFilePosCheckBox_->isChecked();
+    ApplyBFileSwitch();
+}
+
+void TSitePosDialog::OnOkBtnClick() {
+    if (!CommitFocusedEdit()) return;
+    result_.fromBFile = fromBFile_;
+    if (fromBFile_) {
+        result_.x = input_.bFileX;
+        result_.y = input_.bFileY;
+        result_.z = input_.bFileZ;
+    } else {
+        result_.x = Position().x;
+        result_.y = Position().y;
+        result_.z = Position().z;
+    }
+    accept();
+}
+
+void TSitePosDialog::OnCancelBtnClick() {
+    reject();
+}
+
+}  // namespace kelvrant
