@@ -13,7 +13,6 @@ build="${KELVRANT_FUZZ_BUILD:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DKELVRANT_FUZZ=ON -DKELVRANT_BUILD_UI=OFF \
   -DKELVRANT_BUILD_BENCH=OFF -DKELVRANT_BUILD_TESTS=OFF -DKELVRANT_SANITIZE=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)"
 
 if [ "$#" -gt 0 ]; then
   parsers=("$@")
@@ -24,6 +23,12 @@ else
     parsers+=("${name#fuzz_}")
   done
 fi
+# Only the harnesses and what they link: the tools need not build with this clang.
+targets=()
+for parser in "${parsers[@]}"; do
+  targets+=("fuzz_$parser")
+done
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # Harnesses of parsers that take a file name write each input to a scratch file: keep those
 # in memory when possible (the configuration writer syncs every file it writes).

@@ -3,9 +3,16 @@
 
 Small valid files and a few near misses, each built field by field so a hex dump reads
 against the record layouts. Run from anywhere; the files are committed.
+  make_seeds.py [path of kelvrant-simulate]
+With the simulator, simulated sessions (sim_*) are added: whole B-, E-, S-, ION and met files.
 """
+import glob
 import os
+import shutil
 import struct
+import subprocess
+import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -151,3 +158,26 @@ write("cmdline", "forced_names", args("-i", "BN102A97.323", "EN102A97.323", "-F"
 write("cmdline", "met_run", args("-M", "met.txt", "out.97M", "1200", "259200.5"))
 write("cmdline", "auto_parameters", args("-P", "tests/fuzz/corpus/paramfile/observation_run"))
 write("cmdline", "errors", args("-XS", "2", "-I", "-Q", "7"))
+
+
+# ---- Simulated sessions: a GPS+GLONASS session across the week's end with a clock jump,
+# repeated and implausible ephemerides and a met log; a GPS session with a moving stretch and
+# a site change.
+def simulate(simulator, tag, options):
+    with tempfile.TemporaryDirectory() as out:
+        subprocess.run([simulator, "--out", out] + options, check=True, stdout=subprocess.DEVNULL)
+        for pattern, parser in (("B*", "bfile"), ("E*", "efile"), ("S*", "sfile"), ("ION*", "ion"),
+                                ("*.NMA", "met")):
+            for path in glob.glob(os.path.join(out, pattern)):
+                with open(path, "rb") as f:
+                    write(parser, "sim_" + tag, f.read())
+
+
+if len(sys.argv) > 1:
+    simulate(sys.argv[1], "glonass_week_end",
+             ["--glonass", "--length", "150", "--interval", "30", "--clock-jump", "2",
+              "--bad-ephemeris", "--met", "--met-interval", "60", "--week", "2047", "--start",
+              "604680"])
+    simulate(sys.argv[1], "gps_moving_site_change",
+             ["--receiver", "G12", "--data-type", "1", "--length", "180", "--interval", "15",
+              "--moving", "2,4", "--site-change", "8,SIT2", "--seed", "7"])
