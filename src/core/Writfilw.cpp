@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ashtech/AshMetReader.h"
+#include "core/MetNaming.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
 #include "rinex/MetWriter.h"
@@ -216,36 +217,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     if (!job.MetRun) return false;
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
-    MetHeaderRecord& met = files.MetHeader;
-    met = MetHeaderRecord{};
-    met.markerName = settings.SiteName.substr(0, 60);
-    met.markerNumber = settings.SiteNumber.substr(0, 60);
-    met.markerNumberPresent = 1;
-    met.runBy = settings.CreateAgency.substr(0, 20);
-    met.commentCount = CopyComments(settings.MetComment, met.comments);
-    met.prPresent = 1;
-    met.prModel = settings.MetPressMod.substr(0, 20);
-    met.prType = settings.MetPressTyp.substr(0, 20);
-    met.prAccuracy = settings.MetPressAcc;
-    met.prX = settings.MetPressPos[0];
-    met.prY = settings.MetPressPos[1];
-    met.prZ = settings.MetPressPos[2];
-    met.tdPresent = 1;
-    met.tdModel = settings.MetTempMod.substr(0, 20);
-    met.tdType = settings.MetTempTyp.substr(0, 20);
-    met.tdAccuracy = settings.MetTempAcc;
-    met.tdUsesPrPosition = settings.MetTempUsePress;
-    met.tdX = settings.MetTempPos[0];
-    met.tdY = settings.MetTempPos[1];
-    met.tdZ = settings.MetTempPos[2];
-    met.hrPresent = 1;
-    met.hrModel = settings.MetHumidMod.substr(0, 20);
-    met.hrType = settings.MetHumidTyp.substr(0, 20);
-    met.hrAccuracy = settings.MetHumidAcc;
-    met.hrUsesPrPosition = settings.MetHumidUsePress;
-    met.hrX = settings.MetHumidPos[0];
-    met.hrY = settings.MetHumidPos[1];
-    met.hrZ = settings.MetHumidPos[2];
+    FillMetHeaderFromSettings(settings, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }
