@@ -74,8 +74,13 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems) {
     return FlushOutput(problems, files.NavFile) && FlushOutput(problems, files.NavGFile);
 }
 
+void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
+    progress.Publish(percent);
+    if (options.progressObserver) options.progressObserver(percent);
+}
+
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
-                      ProgressState& progress) {
+                      ProgressState& progress, const WorkerOptions& options) {
     if (!files.ObsFile.IsOpen()) return true;
     const BFileHeader& header = files.ObsReader.Header();
     const int slot = OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
@@ -91,7 +96,7 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
     bool ok = true;
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
-        progress.Publish(std::trunc(100.0 * (i + 1) / n + 0.5));
+        Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         WriteObsEpoch(slot, epoch, *satellites);
         if (WriteFailed(files.ObsFile)) {
@@ -129,10 +134,11 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
                              temperature, humidity) != 0) {
         WriteMetRecord(slot, week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
-        progress.Publish(length > 0 ? std::trunc(100.0 * static_cast<double>(position) /
-                                                     static_cast<double>(length) +
-                                                 0.5)
-                                    : 100.0);
+        Publish(progress, options,
+                length > 0
+                    ? std::trunc(
+                          100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
+                    : 100.0);
         if (WriteFailed(files.MetOutFile)) {
             ReportWriteError(problems, files.MetOutFile);
             ok = false;
@@ -247,7 +253,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options) {
     bool ok = NavigationStage(files, problems);
-    if (ok) ok = ObservationStage(job, files, problems, progress);
+    if (ok) ok = ObservationStage(job, files, problems, progress, options);
     if (ok) ok = MetStage(job, files, problems, progress, options);
     progress.SetDone();
     return ok;
