@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -24,6 +25,8 @@
 #include "ui/Atoerrwn.h"
 #include "ui/Clhlpwin.h"
 #include "ui/MessageBox.h"
+#include "ui/Mhdedwin.h"  // Mtoptwin.h needs the complete type
+#include "ui/Mtoptwin.h"
 #include "ui/TimerIntervals.h"
 #include "ui/Writfilw.h"
 
@@ -143,9 +146,10 @@ TMainfrm::TMainfrm(int argc, const char* const* argv, const StartupOptions& opti
     context_.problems = problems_.get();
     context_.enableMenus = [this](bool enabled) { EnableMenus(enabled); };
     context_.startProgressWindow = [this] { StartProgressWindow(); };
-    // The file selection windows of the two conversions join here.
+    // The observation file selection window joins here when it is part of the program.
     context_.openObsConversion = [] {};
-    context_.openMetConversion = [] {};
+    context_.openMetConversion = [this] { MetFileOptWin()->ShowWindow(); };
+    metConversionAvailable_ = true;
     UpdateMenus();
 
     exeFileName_ = ExecutableFileName(argc > 0 && argv[0] ? argv[0] : "");
@@ -173,9 +177,13 @@ TMainfrm::TMainfrm(int argc, const char* const* argv, const StartupOptions& opti
 }
 
 TMainfrm::~TMainfrm() {
-    // The progress window (a child of the MDI area) must stop its worker while the context
-    // it works on still exists.
-    delete mdiClient_;
+    // The child windows work on the context: they go while it still exists (the progress
+    // window, a child of the MDI area, stops its worker and closes the run's files).
+    QList<QPointer<QWidget>> children;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        children.append(child);
+    for (const QPointer<QWidget>& child : children)
+        delete child.data();
     mdiClient_ = nullptr;
     context_.mdiArea = nullptr;
 }
@@ -277,6 +285,12 @@ void TMainfrm::CreateAuxiliaryWindows() {
     AutoRunErrorWindow();
     CmdLineHelpWin();
     AboutForm();
+    MetFileOptWin();
+}
+
+TRINEXMetFileOptWin* TMainfrm::MetFileOptWin() {
+    if (metFileOptWin_ == nullptr) metFileOptWin_ = new TRINEXMetFileOptWin(context_, this);
+    return metFileOptWin_;
 }
 
 TAutoRunErrorWindow* TMainfrm::AutoRunErrorWindow() {

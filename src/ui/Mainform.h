@@ -27,6 +27,7 @@ namespace kelvrant {
 class TAutoRunErrorWindow;
 class TCmdLineHelpWin;
 class TAboutForm;
+class TRINEXMetFileOptWin;
 
 /// Caption of the main window.
 inline constexpr const char* kMainCaption = "Ashtech Raw to RINEX Converter (32-bit) -- Quillon";
@@ -87,13 +88,15 @@ class TMainfrm : public QMainWindow, public ProblemWindowHost {
     [[nodiscard]] const std::string& PicturePath() const { return picturePath_; }
     [[nodiscard]] TMdiClient* MdiClient() const { return mdiClient_; }
 
-    /// Creates the auxiliary windows that do not exist yet: the auto-run error window, the
-    /// command-line help window and the about window.
+    /// Creates the windows that do not exist yet: the auto-run error window, the command-line
+    /// help window, the about window and the met file selection window.
     void CreateAuxiliaryWindows();
     /// The auto-run error window, created when it does not exist.
     TAutoRunErrorWindow* AutoRunErrorWindow();
     TCmdLineHelpWin* CmdLineHelpWin();
     TAboutForm* AboutForm();
+    /// The met file selection window (with its met header window), created when needed.
+    TRINEXMetFileOptWin* MetFileOptWin();
 
     /// 0, or non-zero after an unattended run that was rejected, could not start, failed or
     /// was cancelled.
@@ -143,6 +146,7 @@ class TMainfrm : public QMainWindow, public ProblemWindowHost {
     std::unique_ptr<TAutoRunErrorWindow> errorWindow_;
     std::unique_ptr<TCmdLineHelpWin> helpWindow_;
     std::unique_ptr<TAboutForm> aboutForm_;
+    TRINEXMetFileOptWin* metFileOptWin_ = nullptr;  ///< a child of this window
 
     TMdiClient* mdiClient_ = nullptr;
     QMenu* mainMenuBFiles_ = nullptr;

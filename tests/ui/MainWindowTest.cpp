@@ -20,6 +20,8 @@
 #include "ui/Clhlpwin.h"
 #include "ui/Mainform.h"
 #include "ui/MessageBox.h"
+#include "ui/Mhdedwin.h"  // Mtoptwin.h needs the complete type
+#include "ui/Mtoptwin.h"
 #include "ui/TimerIntervals.h"
 
 namespace kelvrant {
@@ -223,6 +225,19 @@ TEST(main_window, help_command_disables_the_menus_until_the_help_window_closes) 
     EXPECT_FALSE(window.MenusEnabled());
     window.AboutForm()->findChild<QPushButton*>("OKButton")->click();
     EXPECT_TRUE(window.MenusEnabled());
+}
+
+TEST(main_window, met_command_opens_the_met_file_selection_with_the_menus_disabled) {
+    MessageBox::reset();
+    TempDir dir;
+    Args args({});
+    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    window.show();
+    auto* met = window.findChild<QAction*>("MetConvertMenuItem");
+    ASSERT_TRUE(met->isEnabled());
+    met->trigger();
+    EXPECT_FALSE(window.MenusEnabled());
+    EXPECT_TRUE(window.MetFileOptWin()->isVisible());
 }
 
 TEST(main_window_unattended, missing_b_file_shows_the_error_window_and_ends_the_program) {
