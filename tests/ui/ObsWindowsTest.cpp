@@ -93,7 +93,6 @@ class obs_windows : public ::testing::Test {
         TRINEXFileOptWin::SetFileDialogRunner({});
         SetClipboardPort(nullptr);
         MessageBox::reset();
-        MessageBox::setTestMode(false);
     }
 
     // The bundled session copied under the given names (empty: not copied).
