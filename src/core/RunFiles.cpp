@@ -30,11 +30,23 @@ bool OpenRunFile(RunFile& f, const std::string& name, const char* mode) {
     return f.file != nullptr;
 }
 
+// Outputs are written in large pieces: a day of 1-second epochs is tens of megabytes, and the
+// default buffer of a few kilobytes would cost a system call every few epochs.
+constexpr std::size_t kOutputBufferSize = std::size_t{256} << 10;
+
+bool OpenOutputFile(RunFile& f, const std::string& name) {
+    if (!OpenRunFile(f, name, "w+b")) return false;
+    f.buffer = std::make_unique<char[]>(kOutputBufferSize);
+    if (std::setvbuf(f.file, f.buffer.get(), _IOFBF, kOutputBufferSize) != 0) f.buffer.reset();
+    return true;
+}
+
 // Closes the file; false when the close (with its final flush) failed.
 bool CloseRunFile(RunFile& f) {
     if (!f.file) return true;
     const bool ok = std::fclose(f.file) == 0;
     f.file = nullptr;
+    f.buffer.reset();
     return ok;
 }
 
@@ -152,11 +164,11 @@ bool PrepareObsRun(RunFileSet& files, ProblemSink& problems, const std::string& 
     if (obsFileName.empty() && navFileName.empty()) return fail(kNoOutput, kNoOperation);
     if (!navGFileName.empty() && ionFileName.empty()) return fail(kGlonassNeedsIon, kNoOperation);
 
-    if (!obsFileName.empty() && !OpenRunFile(files.ObsFile, obsFileName, "w+b"))
+    if (!obsFileName.empty() && !OpenOutputFile(files.ObsFile, obsFileName))
         return failOpen(kCannotOpenObs, obsFileName);
-    if (!navFileName.empty() && !OpenRunFile(files.NavFile, navFileName, "w+b"))
+    if (!navFileName.empty() && !OpenOutputFile(files.NavFile, navFileName))
         return failOpen(kCannotOpenNav, navFileName);
-    if (!navGFileName.empty() && !OpenRunFile(files.NavGFile, navGFileName, "w+b"))
+    if (!navGFileName.empty() && !OpenOutputFile(files.NavGFile, navGFileName))
         return failOpen(kCannotOpenNavG, navGFileName);
 
     if (!ionFileName.empty()) {
@@ -237,7 +249,7 @@ bool PrepareMetRun(RunFileSet& files, ProblemSink& problems, const std::string& 
     if (metOutFileName.empty()) return fail(kNoMetOutput, kMinimumFiles);
     if (!OpenRunFile(files.MetInFile, metInFileName, "r"))
         return fail(WithFileName(kCannotOpenMetIn, metInFileName), kFileOpenError);
-    if (!OpenRunFile(files.MetOutFile, metOutFileName, "w+b"))
+    if (!OpenOutputFile(files.MetOutFile, metOutFileName))
         return fail(WithFileName(kCannotOpenMetOut, metOutFileName), kFileOpenError);
     return true;
 }

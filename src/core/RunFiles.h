@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ namespace kelvrant {
 struct RunFile {
     std::FILE* file = nullptr;
     std::string name;
+    /// The stream's own buffer when it was given a larger one than the default (outputs);
+    /// released after the stream is closed.
+    std::unique_ptr<char[]> buffer;
     bool IsOpen() const { return file != nullptr; }
 };
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ashtech/AshMetReader.h"
+#include "core/MetNaming.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
 #include "rinex/MetWriter.h"
@@ -74,8 +75,13 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems) {
     return FlushOutput(problems, files.NavFile) && FlushOutput(problems, files.NavGFile);
 }
 
+void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
+    progress.Publish(percent);
+    if (options.progressObserver) options.progressObserver(percent);
+}
+
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
-                      ProgressState& progress) {
+                      ProgressState& progress, const WorkerOptions& options) {
     if (!files.ObsFile.IsOpen()) return true;
     const BFileHeader& header = files.ObsReader.Header();
     const int slot = OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
@@ -91,7 +97,7 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
     bool ok = true;
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
-        progress.Publish(std::trunc(100.0 * (i + 1) / n + 0.5));
+        Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         WriteObsEpoch(slot, epoch, *satellites);
         if (WriteFailed(files.ObsFile)) {
@@ -129,10 +135,11 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
                              temperature, humidity) != 0) {
         WriteMetRecord(slot, week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
-        progress.Publish(length > 0 ? std::trunc(100.0 * static_cast<double>(position) /
-                                                     static_cast<double>(length) +
-                                                 0.5)
-                                    : 100.0);
+        Publish(progress, options,
+                length > 0
+                    ? std::trunc(
+                          100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
+                    : 100.0);
         if (WriteFailed(files.MetOutFile)) {
             ReportWriteError(problems, files.MetOutFile);
             ok = false;
@@ -210,36 +217,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     if (!job.MetRun) return false;
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
-    MetHeaderRecord& met = files.MetHeader;
-    met = MetHeaderRecord{};
-    met.markerName = settings.SiteName.substr(0, 60);
-    met.markerNumber = settings.SiteNumber.substr(0, 60);
-    met.markerNumberPresent = 1;
-    met.runBy = settings.CreateAgency.substr(0, 20);
-    met.commentCount = CopyComments(settings.MetComment, met.comments);
-    met.prPresent = 1;
-    met.prModel = settings.MetPressMod.substr(0, 20);
-    met.prType = settings.MetPressTyp.substr(0, 20);
-    met.prAccuracy = settings.MetPressAcc;
-    met.prX = settings.MetPressPos[0];
-    met.prY = settings.MetPressPos[1];
-    met.prZ = settings.MetPressPos[2];
-    met.tdPresent = 1;
-    met.tdModel = settings.MetTempMod.substr(0, 20);
-    met.tdType = settings.MetTempTyp.substr(0, 20);
-    met.tdAccuracy = settings.MetTempAcc;
-    met.tdUsesPrPosition = settings.MetTempUsePress;
-    met.tdX = settings.MetTempPos[0];
-    met.tdY = settings.MetTempPos[1];
-    met.tdZ = settings.MetTempPos[2];
-    met.hrPresent = 1;
-    met.hrModel = settings.MetHumidMod.substr(0, 20);
-    met.hrType = settings.MetHumidTyp.substr(0, 20);
-    met.hrAccuracy = settings.MetHumidAcc;
-    met.hrUsesPrPosition = settings.MetHumidUsePress;
-    met.hrX = settings.MetHumidPos[0];
-    met.hrY = settings.MetHumidPos[1];
-    met.hrZ = settings.MetHumidPos[2];
+    FillMetHeaderFromSettings(settings, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }
@@ -247,7 +225,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options) {
     bool ok = NavigationStage(files, problems);
-    if (ok) ok = ObservationStage(job, files, problems, progress);
+    if (ok) ok = ObservationStage(job, files, problems, progress, options);
     if (ok) ok = MetStage(job, files, problems, progress, options);
     progress.SetDone();
     return ok;

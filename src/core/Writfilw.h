@@ -3,6 +3,7 @@
 // polls the progress; headless runs call the worker directly.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "core/ConversionJob.h"
@@ -35,6 +36,8 @@ struct WorkerOptions {
     /// Wait 2000 ms after reporting a met reader error (an unattended windowed run, so the
     /// error window is seen before the program ends).
     bool pauseAfterMetError = false;
+    /// Called on the worker thread after every published percentage (tests, terminals).
+    std::function<void(double)> progressObserver;
 };
 
 /// The worker body: writes the navigation files from the E-file, the observation file from the

@@ -1,6 +1,7 @@
 // GPS time conversions (see GpsTime.h).
 #include "geo/GpsTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvrant {
@@ -67,9 +68,16 @@ void DayOfYearToGpsTime(std::int32_t year, std::int32_t dayOfYear, std::int32_t 
 void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd, double& dayFraction) {
     // The division is a multiplication by the rounded reciprocal: an exact midnight therefore
     // lands just below the whole day, which is why printing callers add 1e-9 s.
+    // A damaged input file can give any week and any seconds, a NaN included: the day count is
+    // kept in doubles and held within a range whose later arithmetic cannot overflow, and a
+    // fraction that rounding of an enormous value has blown up is dropped.
+    constexpr double kMjdLimit = 1.0e8;
+    if (!std::isfinite(secondsOfWeek)) secondsOfWeek = 0.0;
     const double d = std::trunc(secondsOfWeek * kInverseSecondsPerDay);
     dayFraction = (secondsOfWeek - d * kSecondsPerDay) * kInverseSecondsPerDay;
-    mjd = static_cast<std::int32_t>(d) + week * 7 + kMjdGpsEpoch;
+    if (!(std::fabs(dayFraction) <= 1.0)) dayFraction = 0.0;
+    const double days = d + week * 7.0 + kMjdGpsEpoch;
+    mjd = static_cast<std::int32_t>(std::clamp(days, -kMjdLimit, kMjdLimit));
 }
 
 void GpsTimeToDayOfYear(std::int32_t week, double secondsOfWeek, std::int32_t& year,

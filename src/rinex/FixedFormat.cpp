@@ -19,22 +19,97 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Decimal digits of n written backwards ending at `end`; returns the first digit.
-char* DigitsBackward(char* end, std::uint64_t n) {
+// Writes the two digits of v (0..99) at p.
+inline void PutPair(char* p, std::uint32_t v) {
+    std::memcpy(p, &kDigitPairs[static_cast<std::size_t>(v) * 2], 2);
+}
+
+// Decimal digits of n (below 10^8) written backwards ending at `end`; returns the first digit.
+char* SmallDigitsBackward(char* end, std::uint32_t n) {
     while (n >= 100) {
-        const std::size_t i = static_cast<std::size_t>(n % 100) * 2;
+        const std::uint32_t pair = n % 100;
         n /= 100;
-        *--end = kDigitPairs[i + 1];
-        *--end = kDigitPairs[i];
+        end -= 2;
+        PutPair(end, pair);
     }
     if (n >= 10) {
-        const std::size_t i = static_cast<std::size_t>(n) * 2;
-        *--end = kDigitPairs[i + 1];
-        *--end = kDigitPairs[i];
+        end -= 2;
+        PutPair(end, n);
     } else {
         *--end = static_cast<char>('0' + n);
     }
     return end;
+}
+
+// Exactly eight digits of n (below 10^8), zeros in front, ending at `end`.
+void EightDigitsBackward(char* end, std::uint32_t n) {
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t pair = n % 100;
+        n /= 100;
+        end -= 2;
+        PutPair(end, pair);
+    }
+}
+
+// Decimal digits of n written backwards ending at `end`; returns the first digit. Works in
+// 32-bit pieces of eight digits, which is cheaper than 64-bit division by 100.
+char* DigitsBackward(char* end, std::uint64_t n) {
+    constexpr std::uint64_t kEight = 100000000;
+    while (n >= kEight) {
+        EightDigitsBackward(end, static_cast<std::uint32_t>(n % kEight));
+        n /= kEight;
+        end -= 8;
+    }
+    return SmallDigitsBackward(end, static_cast<std::uint32_t>(n));
+}
+
+// The integral and fraction parts of a value scaled by 10^precision; a constant divisor for
+// each precision lets the compiler multiply instead of divide.
+template <int P>
+void SplitBy(std::uint64_t scaled, std::uint64_t& integral, std::uint64_t& fraction) {
+    integral = scaled / kPow10[P];
+    fraction = scaled % kPow10[P];
+}
+
+void SplitScaled(std::uint64_t scaled, int precision, std::uint64_t& integral,
+                 std::uint64_t& fraction) {
+    switch (precision) {
+        case 0:
+            integral = scaled;
+            fraction = 0;
+            return;
+        case 1:
+            return SplitBy<1>(scaled, integral, fraction);
+        case 2:
+            return SplitBy<2>(scaled, integral, fraction);
+        case 3:
+            return SplitBy<3>(scaled, integral, fraction);
+        case 4:
+            return SplitBy<4>(scaled, integral, fraction);
+        case 5:
+            return SplitBy<5>(scaled, integral, fraction);
+        case 6:
+            return SplitBy<6>(scaled, integral, fraction);
+        case 7:
+            return SplitBy<7>(scaled, integral, fraction);
+        case 8:
+            return SplitBy<8>(scaled, integral, fraction);
+        default:
+            return SplitBy<9>(scaled, integral, fraction);
+    }
+}
+
+// How many decimal digits n has (at least 1).
+int DigitCount(std::uint64_t n) {
+    int count = 1;
+    while (n >= 10000) {
+        n /= 10000;
+        count += 4;
+    }
+    if (n >= 1000) return count + 3;
+    if (n >= 100) return count + 2;
+    if (n >= 10) return count + 1;
+    return count;
 }
 
 // Copies [text, text + length) right-aligned in `width` columns.
@@ -88,20 +163,33 @@ char* AppendFixed(char* out, double value, int width, int precision) {
     const double magnitude = negative ? -value : value;
     std::uint64_t scaled = 0;
     if (precision >= 0 && precision <= 9 && ScaledDecimal(magnitude, precision, scaled)) {
-        char text[32];
-        char* end = text + sizeof text;
-        char* first = DigitsBackward(end, scaled);
-        // At least one integral digit before the fraction digits.
-        while (end - first < precision + 1)
-            *--first = '0';
-        if (precision > 0) {
-            char* point = end - precision;
-            std::memmove(first - 1, first, static_cast<std::size_t>(point - first));
-            --first;
-            *(point - 1) = '.';
+        // Written in place: blanks, sign, integral digits, point, fraction digits.
+        std::uint64_t integral = 0;
+        std::uint64_t fraction = 0;
+        SplitScaled(scaled, precision, integral, fraction);
+        const int length =
+            (negative ? 1 : 0) + DigitCount(integral) + (precision > 0 ? precision + 1 : 0);
+        if (width > length) {
+            std::memset(out, ' ', static_cast<std::size_t>(width - length));
+            out += width - length;
         }
-        if (negative) *--first = '-';
-        return PadLeft(out, first, static_cast<std::size_t>(end - first), width);
+        char* const end = out + length;
+        char* p = end;
+        if (precision > 0) {
+            // Exactly `precision` fraction digits, leading zeros included.
+            auto f = static_cast<std::uint32_t>(fraction);
+            int left = precision;
+            for (; left >= 2; left -= 2) {
+                p -= 2;
+                PutPair(p, f % 100);
+                f /= 100;
+            }
+            if (left == 1) *--p = static_cast<char>('0' + f % 10);
+            *--p = '.';
+        }
+        p = DigitsBackward(p, integral);
+        if (negative) *--p = '-';
+        return end;
     }
     char text[kMaxFixedChars];
     const std::to_chars_result r =

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace kelvrant {
 namespace {
 
@@ -110,6 +113,28 @@ TEST(gps_time, round_trip_over_years) {
     EXPECT_EQ(TwoDigitYear(2003), 3);
     EXPECT_EQ(TwoDigitYear(1999), 99);
     EXPECT_EQ(TwoDigitYear(2000), 0);
+}
+
+TEST(gps_time, damaged_week_and_seconds_give_a_day_without_overflow) {
+    // Values a damaged B-file or command line can carry: none may overflow the day count.
+    std::int32_t mjd = 0;
+    double fraction = -1.0;
+    GpsTimeToMjd(0x7fffffff, 0.0, mjd, fraction);
+    EXPECT_EQ(mjd, 100000000);
+    GpsTimeToMjd(-0x7fffffff - 1, 0.0, mjd, fraction);
+    EXPECT_EQ(mjd, -100000000);
+    GpsTimeToMjd(1200, 2.2e180, mjd, fraction);
+    EXPECT_EQ(mjd, 100000000);
+    EXPECT_LE(std::fabs(fraction), 1.0);
+    GpsTimeToMjd(1200, std::nan(""), mjd, fraction);
+    EXPECT_EQ(mjd, 44244 + 1200 * 7);
+    EXPECT_EQ(fraction, 0.0);
+    // Real times are untouched.
+    GpsTimeToMjd(1200, 259200.0 + 43200.0, mjd, fraction);
+    EXPECT_EQ(mjd, 44244 + 1200 * 7 + 3);
+    EXPECT_NEAR(fraction, 0.5, 1e-12);
+    const CalendarTime t = GpsToCalendar(1200, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(t.hour, 0);
 }
 
 }  // namespace

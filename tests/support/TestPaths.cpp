@@ -3,10 +3,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -101,15 +104,36 @@ std::string ReadAll(int fd) {
 }
 }  // namespace
 
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& setEnv,
-                         const std::vector<std::string>& unsetEnv, const std::string& workDir) {
-    ProcessResult result;
+StartedProcess::~StartedProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        WaitProcess(*this);
+    }
+}
+
+StartedProcess::StartedProcess(StartedProcess&& other) noexcept
+    : pid_(other.pid_),
+      outFd_(other.outFd_),
+      errFd_(other.errFd_),
+      outName_(std::move(other.outName_)),
+      errName_(std::move(other.errName_)) {
+    other.pid_ = -1;
+    other.outFd_ = -1;
+    other.errFd_ = -1;
+}
+
+StartedProcess StartProcess(const std::vector<std::string>& argv,
+                            const std::vector<std::string>& setEnv,
+                            const std::vector<std::string>& unsetEnv, const std::string& workDir,
+                            const ProcessLimits& limits) {
+    StartedProcess process;
     // Capture through temporary files: no pipe can fill up and block the child.
     char outName[] = "/tmp/kelvrant-out-XXXXXX";
     char errName[] = "/tmp/kelvrant-err-XXXXXX";
-    const int outFd = ::mkstemp(outName);
-    const int errFd = ::mkstemp(errName);
+    process.outFd_ = ::mkstemp(outName);
+    process.errFd_ = ::mkstemp(errName);
+    process.outName_ = outName;
+    process.errName_ = errName;
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         std::string entry(*e);
@@ -134,30 +158,54 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(outFd, 1);
-        ::dup2(errFd, 2);
+        ::dup2(process.outFd_, 1);
+        ::dup2(process.errFd_, 2);
         const int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) ::dup2(devnull, 0);
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(126);
+        if (limits.fileSizeBytes >= 0) {
+            const rlimit limit{static_cast<rlim_t>(limits.fileSizeBytes),
+                               static_cast<rlim_t>(limits.fileSizeBytes)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+        }
         ::execve(cargv[0], cargv.data(), cenv.data());
         ::_exit(127);
     }
+    process.pid_ = pid;
+    return process;
+}
+
+ProcessResult WaitProcess(StartedProcess& process) {
+    ProcessResult result;
+    if (process.pid_ <= 0) return result;
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    while (::waitpid(process.pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    process.pid_ = -1;
     if (WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
         result.exitCode = 128 + WTERMSIG(status);
     }
-    ::lseek(outFd, 0, SEEK_SET);
-    ::lseek(errFd, 0, SEEK_SET);
-    result.out = ReadAll(outFd);
-    result.err = ReadAll(errFd);
-    ::close(outFd);
-    ::close(errFd);
-    ::unlink(outName);
-    ::unlink(errName);
+    ::lseek(process.outFd_, 0, SEEK_SET);
+    ::lseek(process.errFd_, 0, SEEK_SET);
+    result.out = ReadAll(process.outFd_);
+    result.err = ReadAll(process.errFd_);
+    ::close(process.outFd_);
+    ::close(process.errFd_);
+    ::unlink(process.outName_.c_str());
+    ::unlink(process.errName_.c_str());
+    process.outFd_ = -1;
+    process.errFd_ = -1;
     return result;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& setEnv,
+                         const std::vector<std::string>& unsetEnv, const std::string& workDir,
+                         const ProcessLimits& limits) {
+    StartedProcess process = StartProcess(argv, setEnv, unsetEnv, workDir, limits);
+    return WaitProcess(process);
 }
 
 }  // namespace kelvrant::test

@@ -1,0 +1,231 @@
+// The whole conversion, as a user runs it: a simulated 24-hour session of 1-second epochs
+// (G12 receiver, data type 3) converted by the real program without a display, from a warm
+// page cache. Reports the wall time, the MB/s of RINEX written and the peak resident set of
+// the child; times RTKLIB's convbin rewriting the observation file just written, side by side,
+// and prints the ratio; and converts a 1-hour session to show that the peak memory does not
+// grow with the session's length. The sessions are simulated once into the temp directory.
+//
+// Usage: bench_convert_day [runs] (default 5; the best and the median run are reported)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ChildRun {
+    int status = -1;          ///< exit status, or 128 + signal, or -1 when it did not start
+    double seconds = 0.0;     ///< wall time
+    double peakRssMb = 0.0;   ///< the child's peak resident set
+    double cpuSeconds = 0.0;  ///< user + system time of the child
+};
+
+double Seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+}
+
+// Runs argv in `workDir` without DISPLAY/WAYLAND_DISPLAY, stdout and stderr to `logFile`,
+// and measures it with wait4.
+ChildRun Run(const std::vector<std::string>& argv, const std::string& workDir,
+             const std::string& logFile) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry(*e);
+        if (entry.starts_with("DISPLAY=") || entry.starts_with("WAYLAND_DISPLAY=")) continue;
+        env.push_back(entry);
+    }
+    std::vector<char*> cargv;
+    for (const auto& a : argv)
+        cargv.push_back(const_cast<char*>(a.c_str()));
+    cargv.push_back(nullptr);
+    std::vector<char*> cenv;
+    for (auto& e : env)
+        cenv.push_back(e.data());
+    cenv.push_back(nullptr);
+
+    ChildRun result;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid < 0) return result;
+    if (pid == 0) {
+        const int log = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (log >= 0) {
+            ::dup2(log, 1);
+            ::dup2(log, 2);
+        }
+        const int devnull = ::open("/dev/null", O_RDONLY);
+        if (devnull >= 0) ::dup2(devnull, 0);
+        if (::chdir(workDir.c_str()) != 0) ::_exit(126);
+        ::execve(cargv[0], cargv.data(), cenv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    result.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    return result;
+}
+
+double FileMb(const fs::path& p) {
+    std::error_code ec;
+    const auto size = fs::file_size(p, ec);
+    return ec ? 0.0 : static_cast<double>(size) / 1e6;
+}
+
+// Reads the whole file, so that the next run finds it in the page cache.
+void Warm(const fs::path& p) {
+    std::FILE* f = std::fopen(p.string().c_str(), "rb");
+    if (f == nullptr) return;
+    static char buffer[1 << 16];
+    while (std::fread(buffer, 1, sizeof buffer, f) == sizeof buffer) {
+    }
+    std::fclose(f);
+}
+
+// A session of `length` seconds in its own directory, simulated unless it is there already.
+struct Session {
+    fs::path dir;
+    fs::path bfile;
+    fs::path efile;
+};
+
+bool Simulate(long length, Session& session) {
+    session.dir = fs::temp_directory_path() / ("kelvrant_convert_" + std::to_string(length));
+    session.bfile = session.dir / "BKELVA26.225";
+    session.efile = session.dir / "EKELVA26.225";
+    const fs::path done = session.dir / "simulated";
+    if (fs::exists(done) && fs::exists(session.bfile) && fs::exists(session.efile)) return true;
+    std::error_code ec;
+    fs::create_directories(session.dir, ec);
+    const std::string simulate = KELVRANT_SIMULATE_EXE;
+    if (simulate.empty()) {
+        std::fprintf(stderr, "the session simulator is not built\n");
+        return false;
+    }
+    std::printf("simulating a %ld s session of 1-second epochs into %s ...\n", length,
+                session.dir.string().c_str());
+    std::fflush(stdout);
+    const ChildRun r =
+        Run({simulate, "--receiver", "G12", "--data-type", "3", "--length", std::to_string(length),
+             "--interval", "1", "--out", session.dir.string(), "--name", "KELVA26.225"},
+            session.dir.string(), (session.dir / "simulate.log").string());
+    if (r.status != 0 || !fs::exists(session.bfile)) {
+        std::fprintf(stderr, "the simulator failed (status %d), see %s\n", r.status,
+                     (session.dir / "simulate.log").string().c_str());
+        return false;
+    }
+    std::FILE* f = std::fopen(done.string().c_str(), "w");
+    if (f != nullptr) std::fclose(f);
+    return true;
+}
+
+ChildRun Convert(const Session& s) {
+    return Run(
+        {KELVRANT_EXE, "-I", s.bfile.string(), s.efile.string(), "-O", "day.obs", "-N", "day.nav"},
+        s.dir.string(), (s.dir / "convert.log").string());
+}
+
+// convbin takes one input argument; its wildcard lets it read our navigation file beside the
+// observation file.
+ChildRun Convbin(const Session& s) {
+    return Run({"/usr/bin/env", "convbin", "-r", "rinex", "-v", "2.11", "-od", "-os", "-o",
+                "convbin.obs", "-n", "convbin.nav", "day.*"},
+               s.dir.string(), (s.dir / "convbin.log").string());
+}
+
+struct Summary {
+    ChildRun best;
+    ChildRun median;
+    double peakRssMb = 0.0;
+};
+
+template <typename F>
+Summary Repeat(int runs, F&& run) {
+    std::vector<ChildRun> all;
+    for (int i = 0; i < runs; ++i) {
+        all.push_back(run());
+        if (all.back().status != 0) break;
+    }
+    std::sort(all.begin(), all.end(),
+              [](const ChildRun& a, const ChildRun& b) { return a.seconds < b.seconds; });
+    Summary s;
+    s.best = all.front();
+    s.median = all[all.size() / 2];
+    for (const auto& r : all)
+        s.peakRssMb = std::max(s.peakRssMb, r.peakRssMb);
+    for (const auto& r : all)
+        if (r.status != 0) s.best.status = r.status;
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    Session day;
+    Session hour;
+    if (!Simulate(86400, day) || !Simulate(3600, hour)) return 1;
+
+    // Warm-up: the inputs into the page cache, the configuration file beside the program.
+    Warm(day.bfile);
+    Warm(day.efile);
+    if (Convert(day).status != 0) {
+        std::fprintf(stderr, "the conversion failed, see %s\n",
+                     (day.dir / "convert.log").string().c_str());
+        return 1;
+    }
+
+    const Summary ours = Repeat(runs, [&] { return Convert(day); });
+    const double outMb = FileMb(day.dir / "day.obs") + FileMb(day.dir / "day.nav");
+    std::printf(
+        "\n24-hour session: B-file %.1f MB, E-file %.2f MB -> RINEX %.1f MB "
+        "(obs %.1f MB, nav %.3f MB)\n",
+        FileMb(day.bfile), FileMb(day.efile), outMb, FileMb(day.dir / "day.obs"),
+        FileMb(day.dir / "day.nav"));
+    std::printf(
+        "kelvrant  : best %.3f s, median %.3f s (cpu %.3f s), %.0f MB/s written, "
+        "peak RSS %.1f MB%s\n",
+        ours.best.seconds, ours.median.seconds, ours.median.cpuSeconds, outMb / ours.best.seconds,
+        ours.peakRssMb, ours.best.status == 0 ? "" : "  (FAILED)");
+
+    Warm(day.dir / "day.obs");
+    const Summary theirs = Repeat(std::max(1, runs / 2), [&] { return Convbin(day); });
+    std::printf("convbin   : best %.3f s, median %.3f s (cpu %.3f s), peak RSS %.1f MB%s\n",
+                theirs.best.seconds, theirs.median.seconds, theirs.median.cpuSeconds,
+                theirs.peakRssMb, theirs.best.status == 0 ? "" : "  (FAILED)");
+    std::printf(
+        "ratio     : convbin / kelvrant = %.1f (best wall), %.1f (median wall), "
+        "%.1f (cpu)\n",
+        theirs.best.seconds / ours.best.seconds, theirs.median.seconds / ours.median.seconds,
+        theirs.median.cpuSeconds / ours.median.cpuSeconds);
+
+    Warm(hour.bfile);
+    Warm(hour.efile);
+    const Summary shortRun = Repeat(runs, [&] { return Convert(hour); });
+    const double growth = (ours.peakRssMb - shortRun.peakRssMb) / shortRun.peakRssMb * 100.0;
+    std::printf("\n1-hour session: B-file %.1f MB, best %.3f s, peak RSS %.1f MB\n",
+                FileMb(hour.bfile), shortRun.best.seconds, shortRun.peakRssMb);
+    std::printf("peak RSS 24 h vs 1 h: %+.1f %% (%s 10 %%)\n", growth,
+                std::abs(growth) <= 10.0 ? "within" : "NOT within");
+    std::printf("goals: day <= 0.5 s: %s; >= 18x convbin: %s\n",
+                ours.best.seconds <= 0.5 ? "met" : "NOT met",
+                theirs.best.seconds / ours.best.seconds >= 18.0 ? "met" : "NOT met");
+    return ours.best.status == 0 && shortRun.best.status == 0 ? 0 : 1;
+}
