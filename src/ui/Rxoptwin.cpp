@@ -24,12 +24,12 @@
 namespace kelvrant {
 namespace {
 
-FileDialogRunner& DialogRunner() {
-    static FileDialogRunner runner;
+ObsFileDialogRunner& DialogRunner() {
+    static ObsFileDialogRunner runner;
     return runner;
 }
 
-QString RunRealFileDialog(QWidget* parent, const FileDialogRequest& request) {
+QString RunRealFileDialog(QWidget* parent, const ObsFileDialogRequest& request) {
     QFileDialog dialog(parent, request.title);
     dialog.setObjectName(request.objectName);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -71,7 +71,7 @@ QStringList ConvertDialogFilter(const QString& barSeparated) {
     return filters;
 }
 
-void TRINEXFileOptWin::SetFileDialogRunner(FileDialogRunner runner) {
+void TRINEXFileOptWin::SetFileDialogRunner(ObsFileDialogRunner runner) {
     DialogRunner() = std::move(runner);
 }
 
@@ -241,7 +241,7 @@ void TRINEXFileOptWin::DeriveNames(const std::string& bFileName) {
 
 void TRINEXFileOptWin::Browse(Name name, bool source, int filterIndex, const QString& title) {
     const BrowseStart start = FindBrowseStart(S(edits_[name]->text()));
-    FileDialogRequest request;
+    ObsFileDialogRequest request;
     request.objectName =
         source ? QStringLiteral("SourceFileOpenDialog") : QStringLiteral("DestFileOpenDialog");
     request.title = title;

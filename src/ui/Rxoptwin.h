@@ -29,7 +29,7 @@ inline const QString kDestFileFilter =
     QStringLiteral("Obs Files|*.??O|Nav Files|*.??N|GLONASS Nav Files|*.??G|All Files|*.*");
 
 /// What a browse button asks the file dialog.
-struct FileDialogRequest {
+struct ObsFileDialogRequest {
     QString objectName;   ///< SourceFileOpenDialog or DestFileOpenDialog
     QString title;        ///< the button's title
     QString directory;    ///< initial directory (empty: the dialog's own choice)
@@ -40,7 +40,7 @@ struct FileDialogRequest {
 };
 
 /// Runs a file dialog and returns the chosen path, or an empty string when cancelled.
-using FileDialogRunner = std::function<QString(QWidget* parent, const FileDialogRequest&)>;
+using ObsFileDialogRunner = std::function<QString(QWidget* parent, const ObsFileDialogRequest&)>;
 
 /// "B-Files|B*.*|..." as Qt filter entries "B-Files (B*.*)", ...
 QStringList ConvertDialogFilter(const QString& barSeparated);
@@ -65,7 +65,7 @@ class TRINEXFileOptWin : public QDialog {
 
     /// Replaces the file dialog of the browse buttons (tests); an empty runner restores the
     /// real QFileDialog.
-    static void SetFileDialogRunner(FileDialogRunner runner);
+    static void SetFileDialogRunner(ObsFileDialogRunner runner);
 
     // Event handlers.
     void OnWinShow();

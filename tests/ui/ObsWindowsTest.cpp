@@ -80,10 +80,11 @@ class obs_windows : public ::testing::Test {
             workerOk = RunConversionWorker(ctx.job, ctx.files, problems, progress);
             CloseRunFiles(ctx.files);
         };
-        TRINEXFileOptWin::SetFileDialogRunner([this](QWidget*, const FileDialogRequest& request) {
-            requests.push_back(request);
-            return nextChoice;
-        });
+        TRINEXFileOptWin::SetFileDialogRunner(
+            [this](QWidget*, const ObsFileDialogRequest& request) {
+                requests.push_back(request);
+                return nextChoice;
+            });
         win = new TRINEXFileOptWin(ctx);
     }
     void TearDown() override {
@@ -134,7 +135,7 @@ class obs_windows : public ::testing::Test {
     std::vector<bool> menus;
     int progressStarts = 0;
     bool workerOk = false;
-    std::vector<FileDialogRequest> requests;
+    std::vector<ObsFileDialogRequest> requests;
     QString nextChoice;
     TRINEXFileOptWin* win = nullptr;
 };
