@@ -27,6 +27,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Mhdedwin.h"  // Mtoptwin.h needs the complete type
 #include "ui/Mtoptwin.h"
+#include "ui/Rxoptwin.h"
 #include "ui/TimerIntervals.h"
 #include "ui/Writfilw.h"
 
@@ -146,9 +147,9 @@ TMainfrm::TMainfrm(int argc, const char* const* argv, const StartupOptions& opti
     context_.problems = problems_.get();
     context_.enableMenus = [this](bool enabled) { EnableMenus(enabled); };
     context_.startProgressWindow = [this] { StartProgressWindow(); };
-    // The observation file selection window joins here when it is part of the program.
-    context_.openObsConversion = [] {};
+    context_.openObsConversion = [this] { ObsFileOptWin()->ShowForNewConversion(); };
     context_.openMetConversion = [this] { MetFileOptWin()->ShowWindow(); };
+    obsConversionAvailable_ = true;
     metConversionAvailable_ = true;
     UpdateMenus();
 
@@ -286,6 +287,12 @@ void TMainfrm::CreateAuxiliaryWindows() {
     CmdLineHelpWin();
     AboutForm();
     MetFileOptWin();
+    ObsFileOptWin();
+}
+
+TRINEXFileOptWin* TMainfrm::ObsFileOptWin() {
+    if (obsFileOptWin_ == nullptr) obsFileOptWin_ = new TRINEXFileOptWin(context_, this);
+    return obsFileOptWin_;
 }
 
 TRINEXMetFileOptWin* TMainfrm::MetFileOptWin() {

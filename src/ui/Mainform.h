@@ -28,6 +28,7 @@ class TAutoRunErrorWindow;
 class TCmdLineHelpWin;
 class TAboutForm;
 class TRINEXMetFileOptWin;
+class TRINEXFileOptWin;
 
 /// Caption of the main window.
 inline constexpr const char* kMainCaption = "Ashtech Raw to RINEX Converter (32-bit) -- Quillon";
@@ -89,7 +90,7 @@ class TMainfrm : public QMainWindow, public ProblemWindowHost {
     [[nodiscard]] TMdiClient* MdiClient() const { return mdiClient_; }
 
     /// Creates the windows that do not exist yet: the auto-run error window, the command-line
-    /// help window, the about window and the met file selection window.
+    /// help window, the about window and the met and observation file selection windows.
     void CreateAuxiliaryWindows();
     /// The auto-run error window, created when it does not exist.
     TAutoRunErrorWindow* AutoRunErrorWindow();
@@ -97,6 +98,9 @@ class TMainfrm : public QMainWindow, public ProblemWindowHost {
     TAboutForm* AboutForm();
     /// The met file selection window (with its met header window), created when needed.
     TRINEXMetFileOptWin* MetFileOptWin();
+    /// The observation file selection window (with its header data window), created when
+    /// needed.
+    TRINEXFileOptWin* ObsFileOptWin();
 
     /// 0, or non-zero after an unattended run that was rejected, could not start, failed or
     /// was cancelled.
@@ -147,6 +151,7 @@ class TMainfrm : public QMainWindow, public ProblemWindowHost {
     std::unique_ptr<TCmdLineHelpWin> helpWindow_;
     std::unique_ptr<TAboutForm> aboutForm_;
     TRINEXMetFileOptWin* metFileOptWin_ = nullptr;  ///< a child of this window
+    TRINEXFileOptWin* obsFileOptWin_ = nullptr;     ///< a child of this window
 
     TMdiClient* mdiClient_ = nullptr;
     QMenu* mainMenuBFiles_ = nullptr;

@@ -22,6 +22,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Mhdedwin.h"  // Mtoptwin.h needs the complete type
 #include "ui/Mtoptwin.h"
+#include "ui/Rxoptwin.h"
 #include "ui/TimerIntervals.h"
 
 namespace kelvrant {
@@ -227,12 +228,23 @@ TEST(main_window, help_command_disables_the_menus_until_the_help_window_closes) 
     EXPECT_TRUE(window.MenusEnabled());
 }
 
+TEST(main_window, interactive_start_opens_the_observation_file_selection) {
+    MessageBox::reset();
+    TempDir dir;
+    Args args({});
+    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    EXPECT_TRUE(window.findChild<QAction*>("ObsConvertMenuItem")->isEnabled());
+    window.show();
+    EXPECT_FALSE(window.MenusEnabled());
+    EXPECT_TRUE(window.ObsFileOptWin()->isVisible());
+    EXPECT_FALSE(window.AutoRunErrorWindow()->isVisible());
+}
+
 TEST(main_window, met_command_opens_the_met_file_selection_with_the_menus_disabled) {
     MessageBox::reset();
     TempDir dir;
     Args args({});
     TMainfrm window(1, args.argv(), OptionsIn(dir));
-    window.show();
     auto* met = window.findChild<QAction*>("MetConvertMenuItem");
     ASSERT_TRUE(met->isEnabled());
     met->trigger();
