@@ -167,14 +167,15 @@ TMetHeadWin::~TMetHeadWin() {
 }
 
 QWidget* TMetHeadWin::MakePage(Sensor sensor) {
-    const SensorSpec& spec = kSensors[sensor];
+    const SensorSpec& sensorKind = kSensors[sensor];
     Page& page = pages_[sensor];
     auto* widget = new QWidget(notebook_);
-    widget->setObjectName(Name(spec.prefix, "Page"));
+    widget->setObjectName(Name(sensorKind.prefix, "Page"));
 
-    auto makeEdit = [this, widget, &spec](const char* suffix, const char* hint, int maxLength) {
+    auto makeEdit = [this, widget, &sensorKind](const char* suffix, const char* hint,
+                                                int maxLength) {
         auto* edit = new QLineEdit(widget);
-        edit->setObjectName(Name(spec.prefix, suffix));
+        edit->setObjectName(Name(sensorKind.prefix, suffix));
         edit->setToolTip(QString::fromLatin1(hint));
         edit->setMaxLength(maxLength);
         edit->installEventFilter(this);
@@ -185,22 +186,22 @@ QWidget* TMetHeadWin::MakePage(Sensor sensor) {
     };
     page.model = makeEdit("ModelEdit", "Model/Manufacturer", 20);
     page.type = makeEdit("TypeEdit", "Sensor Type", 20);
-    page.accuracy = makeEdit("AccEdit", spec.accuracyHint, 8);
+    page.accuracy = makeEdit("AccEdit", sensorKind.accuracyHint, 8);
 
     auto* group = new QGroupBox(QStringLiteral(" Approximate Position "), widget);
-    group->setObjectName(Name(spec.prefix, "PosGroupBox"));
+    group->setObjectName(Name(sensorKind.prefix, "PosGroupBox"));
     static constexpr std::array<const char*, 3> kAxes{"X", "Y", "Z"};
     static constexpr std::array<const char*, 3> kAxisHints{
         "X coordinate of the sensor position (meters WGS-84)",
         "Y coordinate of the sensor position (meters WGS-84)",
         "Z coordinate of the sensor position (meters WGS-84)"};
     page.positionLabels[0] = new QLabel(QStringLiteral("Sensor Position"), group);
-    page.positionLabels[0]->setObjectName(Name(spec.prefix, "PosLabel"));
+    page.positionLabels[0]->setObjectName(Name(sensorKind.prefix, "PosLabel"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(page.positionLabels[0], 0, 0, 1, 2);
     for (std::size_t axis = 0; axis < 3; ++axis) {
         auto* edit = new QLineEdit(group);
-        edit->setObjectName(Name(spec.prefix, kAxes[axis]) + QStringLiteral("Edit"));
+        edit->setObjectName(Name(sensorKind.prefix, kAxes[axis]) + QStringLiteral("Edit"));
         edit->setToolTip(QString::fromLatin1(kAxisHints[axis]));
         edit->setMaxLength(15);
         edit->setReadOnly(true);
@@ -209,20 +210,20 @@ QWidget* TMetHeadWin::MakePage(Sensor sensor) {
                 [this, edit](QPoint at) { popupMenu_->popup(edit->mapToGlobal(at)); });
         page.xyz[axis] = edit;
         auto* axisLabel = new QLabel(QString::fromLatin1(kAxes[axis]) + QStringLiteral(":"), group);
-        axisLabel->setObjectName(Name(spec.prefix, kAxes[axis]) + QStringLiteral("Label"));
+        axisLabel->setObjectName(Name(sensorKind.prefix, kAxes[axis]) + QStringLiteral("Label"));
         axisLabel->setBuddy(edit);
         page.positionLabels[axis + 1] = axisLabel;
         grid->addWidget(axisLabel, static_cast<int>(axis) + 1, 0);
         grid->addWidget(edit, static_cast<int>(axis) + 1, 1);
     }
     page.positionButton = new QPushButton(QStringLiteral("Edit Position"), group);
-    page.positionButton->setObjectName(Name(spec.prefix, "PosButton"));
+    page.positionButton->setObjectName(Name(sensorKind.prefix, "PosButton"));
     page.positionButton->setAutoDefault(false);
     grid->addWidget(page.positionButton, 4, 1);
     if (sensor != kPressure) {
         page.usePressurePosition =
             new QCheckBox(QStringLiteral("Use pressure sensor position"), group);
-        page.usePressurePosition->setObjectName(Name(spec.prefix, "UsePressPosChkBox"));
+        page.usePressurePosition->setObjectName(Name(sensorKind.prefix, "UsePressPosChkBox"));
         page.usePressurePosition->setToolTip(
             QStringLiteral("Select to use position of pressure sensor"));
         grid->addWidget(page.usePressurePosition, 5, 0, 1, 2);

@@ -133,12 +133,12 @@ class met_windows : public ::testing::Test {
 TEST_F(met_windows, selection_window_components) {
     EXPECT_EQ(win->windowTitle(), "RINEX Meteorological File Selection");
     EXPECT_TRUE(win->windowFlags() & Qt::WindowStaysOnTopHint);
-    struct Spec {
+    struct SensorCase {
         const char* name;
         const char* hint;
         int maxLength;
     };
-    const Spec specs[] = {
+    const SensorCase cases[] = {
         {"InMetFileEdit", "The path and name of the input met. data file", 32767},
         {"GPSWkEdit", "GPS Week of the start of Met. data file", 5},
         {"GPSWkSecEdit", "Seconds of GPS Week of the start of Met. data file", 10},
@@ -148,7 +148,7 @@ TEST_F(met_windows, selection_window_components) {
         {"UTCtoGPSEdit", "UTC plus this values gives GPS time (Jan 1999 = 13)", 3},
         {"OutMetFileEdit", "The path and name of the output RINEX Meteorological File", 32767},
     };
-    for (const Spec& s : specs) {
+    for (const SensorCase& s : cases) {
         QLineEdit* edit = In(s.name);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->toolTip(), s.hint) << s.name;
