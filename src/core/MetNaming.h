@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ObsNaming.h"
 #include "geo/Clock.h"
 #include "rinex/MetWriter.h"
 #include "settings/HeaderSettings.h"
@@ -137,10 +138,6 @@ void FillMetHeaderFromSettings(const HeaderSettings& settings, MetHeaderRecord& 
 /// name and its directory; otherwise the nearest existing directory of the text with no file
 /// name, or the root when there is none. An empty text gives no file name and an empty
 /// directory (the dialog keeps the directory it had).
-struct BrowseStart {
-    std::string directory;
-    std::string fileName;
-};
 BrowseStart MetBrowseStart(const std::string& text);
 
 /// A filter of description/pattern pairs separated by '|' as the dialogs' Qt filter entries

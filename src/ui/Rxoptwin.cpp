@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/MetNaming.h"
 #include "core/ObsNaming.h"
 #include "rinex/NavHeader.h"
 #include "rinex/ObsHeader.h"
@@ -64,10 +65,11 @@ constexpr const char* kObjectNames[TRINEXFileOptWin::kNameCount] = {
 }  // namespace
 
 QStringList ConvertDialogFilter(const QString& barSeparated) {
-    const QStringList parts = barSeparated.split(QLatin1Char('|'));
+    // File names match case-sensitively here: each pattern is offered in both letter cases,
+    // so lower-case downloads (bn102a97.323) are listed too.
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QStringLiteral(")");
+    for (const std::string& entry : DialogFilterEntries(barSeparated.toStdString()))
+        filters << QString::fromStdString(entry);
     return filters;
 }
 

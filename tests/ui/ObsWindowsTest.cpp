@@ -154,8 +154,8 @@ TEST_F(obs_windows, file_window_components_captions_and_hints) {
     EXPECT_EQ(Find<QPushButton>(win, "DestNavGBrowseBtn")->text(), "Browse ...");
     EXPECT_EQ(Find<QPushButton>(win, "CancelBtn")->toolTip(), "Push to cancel operation");
     EXPECT_EQ(ConvertDialogFilter(kDestFileFilter),
-              (QStringList{"Obs Files (*.??O)", "Nav Files (*.??N)", "GLONASS Nav Files (*.??G)",
-                           "All Files (*.*)"}));
+              (QStringList{"Obs Files (*.??O *.??o)", "Nav Files (*.??N *.??n)",
+                           "GLONASS Nav Files (*.??G *.??g)", "All Files (*.*)"}));
     EXPECT_EQ(ConvertDialogFilter(kSourceFileFilter).size(), 5);
 }
 
@@ -201,7 +201,7 @@ TEST_F(obs_windows, browse_buttons_start_where_the_edit_points_and_take_the_choi
     EXPECT_EQ(requests[0].directory.toStdString(), dir.path().string());
     EXPECT_TRUE(requests[0].fileName.isEmpty());
     EXPECT_EQ(requests[0].filterIndex, 1);
-    EXPECT_EQ(requests[0].filters[1], "E-Files (E*.*)");
+    EXPECT_EQ(requests[0].filters[1], "E-Files (E*.* e*.*)");
     EXPECT_TRUE(requests[0].fileMustExist);
     EXPECT_EQ(TextOf(win, "EFileNameEdit"), dir.File("EKELVA26.342"));
 
