@@ -1,4 +1,5 @@
 #include "rinex/GlonassNavWriter.h"
+#include "support/OutputFile.h"
 
 #include <gtest/gtest.h>
 
@@ -19,32 +20,10 @@
 namespace kelvrant {
 namespace {
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-FilePtr TempFile() {
-    return FilePtr(std::tmpfile(), &std::fclose);
-}
-
-std::string Contents(std::FILE* file) {
-    std::fflush(file);
-    const long position = std::ftell(file);
-    std::rewind(file);
-    std::string out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        out.append(buffer, n);
-    std::fseek(file, position, SEEK_SET);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
+using test::Contents;
+using test::FilePtr;
+using test::Lines;
+using test::TempFile;
 
 constexpr std::time_t kOpenTime = 1047737253;     // 2003-03-15 14:07:33 UTC
 constexpr std::time_t kRewriteTime = 1047807665;  // 2003-03-16 09:41:05 UTC

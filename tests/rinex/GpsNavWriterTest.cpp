@@ -1,4 +1,5 @@
 #include "rinex/GpsNavWriter.h"
+#include "support/OutputFile.h"
 
 #include <gtest/gtest.h>
 
@@ -16,32 +17,10 @@
 namespace kelvrant {
 namespace {
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-FilePtr TempFile() {
-    return FilePtr(std::tmpfile(), &std::fclose);
-}
-
-std::string Contents(std::FILE* file) {
-    std::fflush(file);
-    const long position = std::ftell(file);
-    std::rewind(file);
-    std::string out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        out.append(buffer, n);
-    std::fseek(file, position, SEEK_SET);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
+using test::Contents;
+using test::FilePtr;
+using test::Lines;
+using test::TempFile;
 
 std::string D(const char* format, double value) {
     std::string s;
