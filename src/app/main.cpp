@@ -3,8 +3,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "core/Headless.h"
-#include "core/ProblemSink.h"
+#include "cli/Headless.h"
+#include "run/ProblemSink.h"
 #ifdef KELVRANT_HAVE_UI
 #include "ui/Desktop.h"
 #endif

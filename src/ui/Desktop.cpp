@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 
 namespace kelvrant {
 
@@ -23,9 +23,9 @@ int RunDesktop(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Kelvrant");
 
-    TMainfrm mainWindow(static_cast<int>(args.size()), args.data());
+    MainWindow mainWindow(static_cast<int>(args.size()), args.data());
     mainWindow.CreateAuxiliaryWindows();
-    QObject::connect(&mainWindow, &TMainfrm::programEnded, &app,
+    QObject::connect(&mainWindow, &MainWindow::programEnded, &app,
                      [&app](int status) { app.exit(status); });
     mainWindow.show();
     app.exec();

@@ -1,0 +1,81 @@
+#include "ui/AboutWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kelvrant {
+
+AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      context_(context) {
+    setObjectName("AboutWindow");
+    setWindowTitle("About Kelvrant");
+
+    auto* panel1 = new QFrame(this);
+    panel1->setObjectName("Panel1");
+    panel1->setFrameShape(QFrame::StyledPanel);
+    auto* panelLayout = new QVBoxLayout(panel1);
+
+    auto* programIcon = new QLabel(panel1);
+    programIcon->setObjectName("ProgramIcon");
+    programIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
+
+    // Top to bottom: name, program file, version, author, then the liability notice lines.
+    const std::pair<const char*, const char*> labels[] = {
+        {"Label10", "RINEX from Ashtech Fomat File Conversion Program"},
+        {"ProductName", "(Kelvrant.exe)"},
+        {"Version", "Version 1.6.03 (Oct. 30, 2003) for Windows-95/98/NT/2000"},
+        {"Label3", "By"},
+        {"Label4", "Quillon"},
+        {"Comments", "      "},
+        {"Label14", ""},
+        {"Label15", ""},
+        {"Label16", ""},
+        {"Label12", ""},
+        {"Label11", ""},
+    };
+    for (const auto& [name, text] : labels) {
+        auto* label = new QLabel(QString::fromUtf8(text), panel1);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignHCenter);
+        panelLayout->addWidget(label);
+    }
+
+    okButton_ = new QPushButton("OK", this);
+    okButton_->setObjectName("OKButton");
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &AboutWindow::OnOKButtonClick);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(panel1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(okButton_);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+}
+
+void AboutWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) context_.enableMenus(false);
+}
+
+void AboutWindow::OnOKButtonClick() {
+    close();
+}
+
+void AboutWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    context_.enableMenus(true);
+}
+
+}  // namespace kelvrant
