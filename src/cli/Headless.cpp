@@ -84,7 +84,7 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         return kExitBadCommand;
     }
 
-    ConversionJob job = MakeDefaultJob();
+    ConversionJob job = MakeDefaultJob(SystemClock());
     ConfigStore config;
     config.ResetToStartup();
     const std::string iniPath = ConfigFilePathBeside(ExecutablePath(argv[0]));

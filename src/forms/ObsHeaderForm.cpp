@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ashtech/BFileReader.h"
+#include "convert/ReceiverModels.h"
 
 namespace kelvrant {
 namespace {
@@ -106,7 +107,7 @@ int DataTypeCodeOfItem(std::string_view text) {
 }
 
 bool NeedsGlonassClockWarning(std::string_view receiverType) {
-    return receiverType == "Z18" || receiverType == "GG24" || receiverType == "GG-XXIV";
+    return TracksGlonass(receiverType);
 }
 
 bool SiteDataSupplied(const RunFileSet& files) {

@@ -9,6 +9,7 @@
 #include "ashtech/EFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
+#include "convert/ReceiverModels.h"
 #include "rinex/LineWriter.h"
 #include "rinex/ObsHeader.h"
 
@@ -26,12 +27,6 @@ std::string VersionText(const std::string& first, const std::string& second) {
     std::string text = Format("%-10.10s", first.c_str());
     if (second != "UNKN") text += second;
     return Cut(std::move(text), ObsHeaderRecord::kReceiverWidth);
-}
-
-bool IsMixedReceiver(const std::string& receiverType) {
-    return receiverType.find("Z18") != std::string::npos ||
-           receiverType.find("GG24") != std::string::npos ||
-           receiverType.find("GG-XXIV") != std::string::npos;
 }
 
 std::int32_t ClampWeek(std::int64_t week) {
@@ -56,6 +51,7 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
     const BFileHeader& header = obsReader.Header();
 
     // 1. Receiver texts from the B-file header.
+    std::string model = header.ReceiverType();
     record.receiverType = Cut("Ashtech " + header.ReceiverType(), ObsHeaderRecord::kReceiverWidth);
     record.receiverVersion = VersionText(header.VersionFirstPart(), header.VersionSecondPart());
     record.markerNumberPresent = 1;
@@ -64,7 +60,8 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
     if (site != nullptr && site->loaded != 0) {
         record.markerName = Cut(site->siteName, ObsHeaderRecord::kMarkerWidth);
         record.observer = Cut(site->observer, ObsHeaderRecord::kObserverWidth);
-        record.receiverType = Cut("Ashtech " + site->receiverType, ObsHeaderRecord::kReceiverWidth);
+        model = site->receiverType;
+        record.receiverType = Cut("Ashtech " + model, ObsHeaderRecord::kReceiverWidth);
         record.receiverNumber = Cut(site->receiverNumber, ObsHeaderRecord::kReceiverWidth);
         record.antennaNumber = Cut(site->antennaNumber, ObsHeaderRecord::kAntennaWidth);
         record.receiverVersion = VersionText(site->versionFirst, site->versionSecond);
@@ -76,7 +73,7 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
     }
 
     // 3. GPS+GLONASS receivers write mixed files.
-    record.systemLetter = IsMixedReceiver(record.receiverType) ? 'M' : 'G';
+    record.systemLetter = TracksGlonass(model) ? 'M' : 'G';
 
     // 4, 5. Interval and mean position.
     record.interval = WholeSeconds(obsReader.EpochInterval());

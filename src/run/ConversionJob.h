@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "geo/Clock.h"
+
 namespace kelvrant {
 
 /// The program's own name: the PGM field of every RINEX file and the base name of the
@@ -49,6 +51,6 @@ struct ConversionJob {
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at
 /// 00:00:00.1 as GPS week and seconds.
-ConversionJob MakeDefaultJob();
+ConversionJob MakeDefaultJob(const Clock& clock);
 
 }  // namespace kelvrant

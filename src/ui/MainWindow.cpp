@@ -158,7 +158,7 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
     const bool commandLine = argc > 1;
 
     context_.config.ResetToStartup();
-    context_.job = MakeDefaultJob();
+    context_.job = MakeDefaultJob(*context_.clock);
     CheckFonts(options, commandLine);
 
     std::filesystem::path directory = options.directory;
