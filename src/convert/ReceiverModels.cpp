@@ -29,7 +29,7 @@ constexpr bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 const ReceiverModel* FindReceiverModel(std::string_view receiverType) {
     for (const ReceiverModel& m : kModels)
-        if (EqualIgnoringCase(m.name, receiverType)) return &m;
+        if (EqualIgnoringCase(m.Name(), receiverType)) return &m;
     return nullptr;
 }
 

@@ -19,9 +19,11 @@ enum class SignalClass : std::uint8_t {
 };
 
 struct ReceiverModel {
-    std::string_view name;  ///< the type text as the receiver writes it
+    char name[8];  ///< the type text as the receiver writes it (NUL-terminated)
     bool tracksGlonass;
     SignalClass signalClass;
+
+    std::string_view Name() const { return name; }
 };
 
 /// The model whose name equals `receiverType` ignoring case, or nullptr.

@@ -14,8 +14,8 @@ constexpr std::size_t kEpochBufferSize = std::size_t{1} << 16;
 constexpr std::size_t kLineRoom = 4096;
 constexpr int kSatellitesPerLine = 12;
 
-constexpr std::array<const char*, kObsTypeCount> kTypeFields = {
-    "    L1", "    L2", "    C1", "    P1", "    P2", "    D1", "    D2", "    T1", "    T2"};
+constexpr char kTypeFields[kObsTypeCount][7] = {"    L1", "    L2", "    C1", "    P1", "    P2",
+                                                "    D1", "    D2", "    T1", "    T2"};
 
 void PadTo(std::string& text, std::size_t width) {
     if (text.size() < width) text.append(width - text.size(), ' ');
@@ -52,8 +52,7 @@ void WriteTypesLine(LineWriter& out, const ObsHeaderRecord& r) {
         count += flag != 0 ? 1 : 0;
     std::string text = Format("%6d", count);
     for (int t = 0; t < kObsTypeCount; ++t) {
-        if (r.obsTypes[static_cast<std::size_t>(t)] != 0)
-            text += kTypeFields[static_cast<std::size_t>(t)];
+        if (r.obsTypes[static_cast<std::size_t>(t)] != 0) text += kTypeFields[t];
     }
     PadTo(text, 60);
     text += label::kTypesOfObserv;
