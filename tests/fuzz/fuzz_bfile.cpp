@@ -16,6 +16,7 @@
 #include "geo/Clock.h"
 #include "rinex/ObsHeader.h"
 #include "rinex/ObsWriter.h"
+#include "run/HeaderFill.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "ObsTestSupport.h"
 #include "ashtech/BFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
-#include "rinex/ObsHeader.h"
+#include "rinex/ObsTestSupport.h"
 #include "rinex/ObsWriter.h"
+#include "run/HeaderFill.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
 
