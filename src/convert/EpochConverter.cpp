@@ -67,9 +67,12 @@ EpochConverter::EpochConverter(const ConvertOptions& options)
     for (int snr = 0; snr < 256; ++snr)
         strengthOf_[static_cast<std::size_t>(snr)] =
             static_cast<std::uint8_t>(SignalStrengthDigit(options.signalClass, snr));
-    for (int o = 0; o < kObservableCount; ++o)
-        blockOf_[static_cast<std::size_t>(o)] =
-            ObservationBlock(options.dataType, static_cast<Observable>(o));
+    for (int o = 0; o < kObservableCount; ++o) {
+        if (!options.observables[static_cast<std::size_t>(o)]) continue;
+        const auto observable = static_cast<Observable>(o);
+        fields_[static_cast<std::size_t>(fieldCount_++)] = {
+            observable, static_cast<std::uint8_t>(ObservationBlock(options.dataType, observable))};
+    }
 }
 
 void EpochConverter::TrackWeek(double epochTime) {
@@ -135,14 +138,13 @@ void EpochConverter::FillSatellite(const SatelliteSlots& satellites, int i,
     // Carrier phases follow a code jump only in the clock-adjustment mode, and only for GPS
     // (GLONASS frequencies differ by satellite).
     const double carrierJump = options_.clockAdjustment && s <= kMaxGpsNumber ? codeJump_ : 0.0;
-    for (int o = 0; o < kObservableCount; ++o) {
-        if (!options_.observables[static_cast<std::size_t>(o)]) continue;
-        const ObsBlockView b = satellites.Block(i, blockOf_[static_cast<std::size_t>(o)]);
+    for (int f = 0; f < fieldCount_; ++f) {
+        const Field field = fields_[static_cast<std::size_t>(f)];
+        const ObsBlockView b = satellites.Block(i, field.block);
         const std::uint8_t w = b.Warning();
-        Observation& obs = out.obs[static_cast<std::size_t>(o)];
+        Observation& obs = out[field.observable];
         obs.rawSnr = b.Snr();
-        obs.strength = 0;
-        switch (static_cast<Observable>(o)) {
+        switch (field.observable) {
             case Observable::kL1:
                 obs.value = b.Phase();
                 if (carrierJump != 0.0) obs.value = obs.value - carrierJump * kGpsL1Frequency;
@@ -168,14 +170,15 @@ void EpochConverter::FillSatellite(const SatelliteSlots& satellites, int i,
                     if (options_.smoothing) x = x - static_cast<double>(b.Smoothing());
                 }
                 obs.value = x;
-                obs.lossOfLock =
-                    static_cast<Observable>(o) == Observable::kC1 ? 0 : LossOfLockL2(w);
+                obs.lossOfLock = field.observable == Observable::kC1 ? 0 : LossOfLockL2(w);
+                obs.strength = 0;
                 break;
             }
             case Observable::kD1:
             case Observable::kD2:
                 obs.value = static_cast<double>(b.Doppler()) * kDopplerToHz;
                 obs.lossOfLock = 0;
+                obs.strength = 0;
                 break;
         }
     }
@@ -190,8 +193,10 @@ void EpochConverter::Remember(const EpochRecord& epoch, const SatelliteSlots& sa
     ++epochsConverted_;
 }
 
-void EpochConverter::Convert(const EpochRecord& epoch, const SatelliteSlots& satellites,
-                             ObservationEpoch& out) {
+// Flattened: the helpers are inlined into one loop, as on the hot path.
+[[gnu::flatten]] void EpochConverter::Convert(const EpochRecord& epoch,
+                                              const SatelliteSlots& satellites,
+                                              ObservationEpoch& out) {
     TrackWeek(epoch.Time());
     const Tag tag = RepairClockJumps(epoch, satellites);
     codeJump_ = adjustmentsDisabled_ ? 0.0 : accumulatedCodeJump_;

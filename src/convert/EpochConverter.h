@@ -60,7 +60,13 @@ class EpochConverter {
 
     ConvertOptions options_;
     std::array<std::uint8_t, 256> strengthOf_{};  ///< signal strength digit by SNR
-    std::array<int, kObservableCount> blockOf_{};
+    /// The observables to fill, in Observable order, with the block each comes from.
+    struct Field {
+        Observable observable;
+        std::uint8_t block;
+    };
+    std::array<Field, kObservableCount> fields_{};
+    int fieldCount_ = 0;
     std::int32_t week_ = 0;
     double previousTime_ = 0.0;
     std::int32_t epochsConverted_ = 0;

@@ -164,9 +164,11 @@ char* AppendSatellite(char* p, SatelliteId id, bool gpsOnly) {
     return p;
 }
 
-// A loss-of-lock or signal strength digit; 0 is a blank.
+// A loss-of-lock or signal strength digit 1..9; 0 is a blank.
 char Digit(std::uint8_t value) {
-    return value == 0 ? ' ' : static_cast<char>('0' + value);
+    constexpr char kDigits[16] = {' ', '1', '2', '3', '4', '5', '6', '7',
+                                  '8', '9', '?', '?', '?', '?', '?', '?'};
+    return kDigits[value & 0x0F];
 }
 
 }  // namespace
@@ -179,6 +181,12 @@ ObsWriter::ObsWriter(TextSink& sink, const WriterOptions& options)
 
 void ObsWriter::WriteHeader(const ObsHeaderRecord& header) {
     gpsOnly_ = header.systemLetter == 'G';
+    for (int n = 1; n <= 56; ++n) {
+        const SatelliteId id =
+            n <= 32 ? SatelliteId{GnssSystem::kGps, static_cast<std::uint8_t>(n)}
+                    : SatelliteId{GnssSystem::kGlonass, static_cast<std::uint8_t>(n - 32)};
+        AppendSatellite(ids_[static_cast<std::size_t>(n)].data(), id, gpsOnly_);
+    }
     observableCount_ = 0;
     for (int o = 0; o < kObservableCount; ++o)
         if (header.obsTypes[static_cast<std::size_t>(o)] != 0)
@@ -239,7 +247,10 @@ void ObsWriter::WriteEpochLines(const ObservationEpoch& epoch, std::int32_t yy,
     int pending = 0;
     bool first = true;
     for (int i = 0; i < epoch.count; ++i) {
-        p = AppendSatellite(p, epoch.satellites[static_cast<std::size_t>(i)].satellite, gpsOnly_);
+        const SatelliteId id = epoch.satellites[static_cast<std::size_t>(i)].satellite;
+        const int n = id.system == GnssSystem::kGps ? id.number : id.number + 32;
+        std::memcpy(p, ids_[static_cast<std::size_t>(n) % ids_.size()].data(), 3);
+        p += 3;
         if (++pending == kSatellitesPerLine) {
             p = PadTo(line, p, 68);
             if (first) p = AppendFixed(p, epoch.clockOffset, 12, 9);
@@ -275,7 +286,8 @@ void ObsWriter::WriteObservationLines(const SatelliteObservations& satellite) {
     if (p > line) EndLine(line, p);
 }
 
-void ObsWriter::WriteEpoch(const ObservationEpoch& epoch) {
+// Flattened: the line pieces of an epoch are inlined into one loop nest, as on the hot path.
+[[gnu::flatten]] void ObsWriter::WriteEpoch(const ObservationEpoch& epoch) {
     const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek + 1e-9);
     const std::int32_t yy = TwoDigitYear(t.year);
     WriteEvent(epoch, yy, t);

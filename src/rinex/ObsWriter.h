@@ -39,6 +39,9 @@ class ObsWriter {
     WriterOptions options_;
     LineWriter lines_;
     bool gpsOnly_ = true;
+    /// The three characters of each satellite on epoch lines, by GPS PRN 1..32 and GLONASS
+    /// slot + 32 (33..56), for the file's system letter.
+    std::array<std::array<char, 3>, 57> ids_{};
     std::array<Observable, kObservableCount> observables_{};
     int observableCount_ = 0;
     // The epoch being built: whole CR LF lines, handed to the sink at the end of the epoch (or
