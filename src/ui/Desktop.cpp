@@ -9,7 +9,7 @@
 
 namespace kelvrant {
 
-int RunDesktop(int argc, char** argv) {
+int RunDesktop(int argc, char** argv, const std::string& iniPath) {
     // Qt takes its own options out of the argument list; the command line is read from a copy
     // so that a file name that looks like a Qt option is never lost.
     const std::vector<std::string> arguments(argv, argv + argc);
@@ -22,8 +22,12 @@ int RunDesktop(int argc, char** argv) {
     // Numbers written to files always use a decimal point, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Kelvrant");
+    // Desktops find the program's icon and name through its desktop entry.
+    QGuiApplication::setDesktopFileName("kelvrant");
 
-    TMainfrm mainWindow(static_cast<int>(args.size()), args.data());
+    StartupOptions options;
+    options.configPath = iniPath;
+    TMainfrm mainWindow(static_cast<int>(args.size()), args.data(), options);
     mainWindow.CreateAuxiliaryWindows();
     QObject::connect(&mainWindow, &TMainfrm::programEnded, &app,
                      [&app](int status) { app.exit(status); });
