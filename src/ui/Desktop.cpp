@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/Mainform.h"
+#include "version/Version.h"
 
 namespace kelvrant {
 
@@ -22,6 +23,7 @@ int RunDesktop(int argc, char** argv, const std::string& iniPath) {
     // Numbers written to files always use a decimal point, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Kelvrant");
+    QApplication::setApplicationVersion(QString::fromUtf8(KelvrantVersion()));
     // Desktops find the program's icon and name through its desktop entry.
     QGuiApplication::setDesktopFileName("kelvrant");
 
