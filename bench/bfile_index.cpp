@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "ashtech/ByteOrder.h"
 
 namespace {
 
-using kelvrant::C_AshObsReader;
+using kelvrant::BFileReader;
 using kelvrant::EpochRecord;
 using kelvrant::SatelliteSlots;
 
@@ -129,7 +129,7 @@ void BM_IndexPass(benchmark::State& state) {
         state.SkipWithError("cannot create the session file");
         return;
     }
-    C_AshObsReader reader;
+    BFileReader reader;
     const double rssBefore = CurrentRssMb();
     double rssMax = rssBefore;
     for (auto _ : state) {
@@ -152,7 +152,7 @@ void BM_IndexPass(benchmark::State& state) {
 void BM_ReadEveryEpochByNumber(benchmark::State& state) {
     const int epochs = static_cast<int>(state.range(0));
     Session session(epochs);
-    C_AshObsReader reader;
+    BFileReader reader;
     if (!session.Ok() || reader.Open(session.bfile, true, session.index, true) != 1) {
         state.SkipWithError("index pass failed");
         return;

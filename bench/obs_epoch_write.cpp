@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "ashtech/ByteOrder.h"
+#include "rinex/LineWriter.h"
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
-#include "rinex/WriterSlots.h"
 
 namespace {
 

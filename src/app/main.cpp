@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/Headless.h"
-#include "core/ProblemSink.h"
+#include "cli/Headless.h"
+#include "run/ProblemSink.h"
 #include "settings/ConfigLocation.h"
 #ifdef KELVRANT_HAVE_UI
 #include "ui/Desktop.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "rinex/GpsNavWriter.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 namespace {

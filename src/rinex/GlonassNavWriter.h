@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ashtech/AshNavReader.h"
+#include "ashtech/EFileReader.h"
 #include "geo/GpsTime.h"
 #include "rinex/NavHeader.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "geo/GpsTime.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 namespace {

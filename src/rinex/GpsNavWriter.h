@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ashtech/AshNavReader.h"
+#include "ashtech/EFileReader.h"
 #include "rinex/NavHeader.h"
 
 namespace kelvrant {

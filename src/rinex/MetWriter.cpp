@@ -5,7 +5,7 @@
 
 #include "geo/Geodetic.h"
 #include "geo/GpsTime.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 namespace {

@@ -12,9 +12,9 @@
 
 #include "geo/GpsTime.h"
 #include "rinex/FixedFormat.h"
+#include "rinex/LineWriter.h"
 #include "rinex/ObsHeader.h"
 #include "rinex/ObsWriterState.h"
-#include "rinex/WriterSlots.h"
 
 namespace kelvrant {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 
 namespace kelvrant {
 

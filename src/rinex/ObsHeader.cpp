@@ -7,8 +7,8 @@
 #include <string>
 
 #include "geo/GpsTime.h"
+#include "rinex/LineWriter.h"
 #include "rinex/ObsWriterState.h"
-#include "rinex/WriterSlots.h"
 
 namespace kelvrant {
 namespace obs_detail {

@@ -11,8 +11,8 @@
 
 namespace kelvrant {
 
-class C_AshObsReader;
-class C_AshNavReader;
+class BFileReader;
+class EFileReader;
 struct SiteRecord;
 struct IonRecord;
 
@@ -95,12 +95,11 @@ void SetObservationTypes(ObsHeaderRecord& record, int dataType, bool noDoppler);
 /// position, first and last observation time (week taken from the E-file start when
 /// `navStartWeek` is not -1 and differs), wavelength factors, the observation counts, and
 /// the leap seconds of the ION record (when `ion` is loaded, else 0).
-void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
-                   std::int32_t navStartWeek, double navStartSeconds, const SiteRecord* site,
-                   const IonRecord* ion);
+void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
+                   double navStartSeconds, const SiteRecord* site, const IonRecord* ion);
 /// FillObsHeader with the E-file reader's start week and seconds (nullptr: no E-file).
-void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
-                   const C_AshNavReader* navReader, const SiteRecord* site, const IonRecord* ion);
+void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,
+                   const EFileReader* navReader, const SiteRecord* site, const IonRecord* ion);
 
 /// Claims the lowest free writer slot for the observation writer and seeks the file to its
 /// start. `week` and `seconds` start the epoch writer's week tracking (the header's first

@@ -5,12 +5,12 @@
 #include <limits>
 #include <string>
 
-#include "ashtech/AshNavReader.h"
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
+#include "ashtech/EFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
+#include "rinex/LineWriter.h"
 #include "rinex/ObsHeader.h"
-#include "rinex/WriterSlots.h"
 
 namespace kelvrant {
 namespace {
@@ -51,9 +51,8 @@ std::int32_t WholeSeconds(float interval) {
 
 }  // namespace
 
-void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
-                   std::int32_t navStartWeek, double navStartSeconds, const SiteRecord* site,
-                   const IonRecord* ion) {
+void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
+                   double navStartSeconds, const SiteRecord* site, const IonRecord* ion) {
     const BFileHeader& header = obsReader.Header();
 
     // 1. Receiver texts from the B-file header.
@@ -147,8 +146,8 @@ void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
     record.leapSeconds = ion != nullptr && ion->loaded != 0 ? ion->LeapSeconds() : 0;
 }
 
-void FillObsHeader(ObsHeaderRecord& record, const C_AshObsReader& obsReader,
-                   const C_AshNavReader* navReader, const SiteRecord* site, const IonRecord* ion) {
+void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,
+                   const EFileReader* navReader, const SiteRecord* site, const IonRecord* ion) {
     if (navReader == nullptr)
         FillObsHeader(record, obsReader, -1, 0.0, site, ion);
     else

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "rinex/ObsHeader.h"
 
 namespace kelvrant::obs_detail {

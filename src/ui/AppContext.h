@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "core/ConversionJob.h"
-#include "core/ProblemSink.h"
-#include "core/RunFiles.h"
+#include "run/ConversionJob.h"
+#include "run/ProblemSink.h"
+#include "run/RunFiles.h"
 #include "settings/ConfigFile.h"
 
 class QMdiArea;

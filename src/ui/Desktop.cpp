@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Mainform.h"
+#include "ui/MainWindow.h"
 #include "version/Version.h"
 
 namespace kelvrant {
@@ -29,9 +29,9 @@ int RunDesktop(int argc, char** argv, const std::string& iniPath) {
 
     StartupOptions options;
     options.configPath = iniPath;
-    TMainfrm mainWindow(static_cast<int>(args.size()), args.data(), options);
+    MainWindow mainWindow(static_cast<int>(args.size()), args.data(), options);
     mainWindow.CreateAuxiliaryWindows();
-    QObject::connect(&mainWindow, &TMainfrm::programEnded, &app,
+    QObject::connect(&mainWindow, &MainWindow::programEnded, &app,
                      [&app](int status) { app.exit(status); });
     mainWindow.show();
     app.exec();

@@ -15,18 +15,18 @@
 #include <string>
 
 #include "ui/MessageBox.h"
-#include "ui/Spcpaste.h"
+#include "ui/PositionClipboard.h"
 
 namespace kelvrant {
 namespace {
 
-struct FieldSpec {
+struct FieldLayout {
     const char* name;
     const char* hint;
     int maxLength;  // 0: none
 };
 
-constexpr std::array<FieldSpec, TPositionDialog::kFieldCount> kFields{{
+constexpr std::array<FieldLayout, PositionDialog::kFieldCount> kFields{{
     {"RefNLatDecDeg", "(degrees) WGS-84 North Latitude", 15},
     {"RefNLatDeg", "(degrees) WGS-84 North Latitude", 3},
     {"RefNLatMin", "(minutes) WGS-84 North Latitude", 4},
@@ -77,7 +77,7 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-TPositionDialog::TPositionDialog(QWidget* parent) : QDialog(parent) {
+PositionDialog::PositionDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont font(QStringLiteral("Arial"));
@@ -87,12 +87,12 @@ TPositionDialog::TPositionDialog(QWidget* parent) : QDialog(parent) {
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("SpecialPastePopupMenu"));
     pasteAction_ = popupMenu_->addAction(QStringLiteral("Special Paste (Full Position)"));
-    pasteAction_->setObjectName(QStringLiteral("SpecPosPasteMenuItem"));
+    pasteAction_->setObjectName(QStringLiteral("SpecialPasteMenuItem"));
     copyAction_ = popupMenu_->addAction(QStringLiteral("Special Copy (Full Position)"));
     copyAction_->setObjectName(QStringLiteral("SpecialCopyFullPosition"));
-    connect(pasteAction_, &QAction::triggered, this, &TPositionDialog::OnSpecPosPasteMenuItemClick);
+    connect(pasteAction_, &QAction::triggered, this, &PositionDialog::OnSpecialPasteMenuItemClick);
     connect(copyAction_, &QAction::triggered, this,
-            &TPositionDialog::OnSpecialCopyFullPositionClick);
+            &PositionDialog::OnSpecialCopyFullPositionClick);
     auto attachPopup = [this](QWidget* widget) {
         widget->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(widget, &QWidget::customContextMenuRequested, this,
@@ -173,12 +173,12 @@ TPositionDialog::TPositionDialog(QWidget* parent) : QDialog(parent) {
     Refresh();
 }
 
-void TPositionDialog::LoadPosition(double x, double y, double z) {
+void PositionDialog::LoadPosition(double x, double y, double z) {
     position_ = kelvrant::LoadPosition(x, y, z);
     Refresh();
 }
 
-void TPositionDialog::Refresh() {
+void PositionDialog::Refresh() {
     const PositionTexts t = FormatPosition(position_);
     const std::array<const std::string*, kFieldCount> texts{&t.latDecimal,
                                                             &t.lat.degrees,
@@ -201,21 +201,21 @@ void TPositionDialog::Refresh() {
     refusedField_ = -1;
 }
 
-void TPositionDialog::SetPositionEditsEnabled(bool enabled) {
+void PositionDialog::SetPositionEditsEnabled(bool enabled) {
     for (QLineEdit* edit : edits_)
         edit->setEnabled(enabled);
     for (QLabel* label : labels_)
         label->setEnabled(enabled);
 }
 
-bool TPositionDialog::Refuse(Field focus, const char* text) {
+bool PositionDialog::Refuse(Field focus, const char* text) {
     MessageBox::stop(this, kIllegalEntryTitle, QString::fromLatin1(text));
     refusedField_ = focus;
     edits_[focus]->setFocus(Qt::OtherFocusReason);
     return false;
 }
 
-bool TPositionDialog::OnRefNLatDecDegExit() {
+bool PositionDialog::OnRefNLatDecDegExit() {
     const auto value = ReadDecimalDegrees(Latin1(edits_[kLatDecimal]), 90.0);
     if (!value) return Refuse(kLatDecimal, "Illegal value for decimal degrees of North Latitude.");
     position_.latitude = *value;
@@ -224,7 +224,7 @@ bool TPositionDialog::OnRefNLatDecDegExit() {
     return true;
 }
 
-bool TPositionDialog::OnRefELonDecDegExit() {
+bool PositionDialog::OnRefELonDecDegExit() {
     const auto value = ReadDecimalDegrees(Latin1(edits_[kEastDecimal]), 360.0);
     if (!value) return Refuse(kEastDecimal, "Illegal value for decimal degrees of East Longitude.");
     position_.eastLongitude = *value;
@@ -233,7 +233,7 @@ bool TPositionDialog::OnRefELonDecDegExit() {
     return true;
 }
 
-bool TPositionDialog::OnRefWLonDecDegExit() {
+bool PositionDialog::OnRefWLonDecDegExit() {
     const auto value = ReadDecimalDegrees(Latin1(edits_[kWestDecimal]), 360.0);
     if (!value) return Refuse(kWestDecimal, "Illegal value for decimal degrees of West Longitude.");
     position_.eastLongitude = 360.0 - *value;
@@ -262,7 +262,7 @@ std::pair<int, const char*> DmsRefusal(DmsError error, int first, const DmsMessa
 
 }  // namespace
 
-bool TPositionDialog::OnRefNDegMinSecExit() {
+bool PositionDialog::OnRefNDegMinSecExit() {
     const DmsEntry entry =
         ReadDms(Latin1(edits_[kLatDeg]), Latin1(edits_[kLatMin]), Latin1(edits_[kLatSec]), 90);
     if (entry.error != DmsError::kNone) {
@@ -275,7 +275,7 @@ bool TPositionDialog::OnRefNDegMinSecExit() {
     return true;
 }
 
-bool TPositionDialog::OnRefELonMinSecExit() {
+bool PositionDialog::OnRefELonMinSecExit() {
     const DmsEntry entry =
         ReadDms(Latin1(edits_[kEastDeg]), Latin1(edits_[kEastMin]), Latin1(edits_[kEastSec]), 360);
     if (entry.error != DmsError::kNone) {
@@ -288,7 +288,7 @@ bool TPositionDialog::OnRefELonMinSecExit() {
     return true;
 }
 
-bool TPositionDialog::OnRefWLonMinSecExit() {
+bool PositionDialog::OnRefWLonMinSecExit() {
     const DmsEntry entry =
         ReadDms(Latin1(edits_[kWestDeg]), Latin1(edits_[kWestMin]), Latin1(edits_[kWestSec]), 360);
     if (entry.error != DmsError::kNone) {
@@ -301,7 +301,7 @@ bool TPositionDialog::OnRefWLonMinSecExit() {
     return true;
 }
 
-bool TPositionDialog::OnElipHtEditExit() {
+bool PositionDialog::OnElipHtEditExit() {
     const auto value = ScanReal(Latin1(edits_[kHeight]));
     if (!value) return Refuse(kHeight, "Illegal value for Ellipsoidal Height.");
     position_.height = *value;
@@ -310,7 +310,7 @@ bool TPositionDialog::OnElipHtEditExit() {
     return true;
 }
 
-bool TPositionDialog::OnECEFExit() {
+bool PositionDialog::OnECEFExit() {
     const auto x = ScanReal(Latin1(edits_[kX]));
     if (!x) return Refuse(kX, "Illegal value for ECEF X position.");
     const auto y = ScanReal(Latin1(edits_[kY]));
@@ -325,7 +325,7 @@ bool TPositionDialog::OnECEFExit() {
     return true;
 }
 
-bool TPositionDialog::OnFieldExit(Field field) {
+bool PositionDialog::OnFieldExit(Field field) {
     switch (field) {
         case kLatDecimal:
             return OnRefNLatDecDegExit();
@@ -357,14 +357,14 @@ bool TPositionDialog::OnFieldExit(Field field) {
     return true;
 }
 
-int TPositionDialog::FieldOf(const QObject* object) const {
+int PositionDialog::FieldOf(const QObject* object) const {
     for (int f = 0; f < kFieldCount; ++f) {
         if (edits_[f] == object) return f;
     }
     return -1;
 }
 
-bool TPositionDialog::CommitFocusedEdit() {
+bool PositionDialog::CommitFocusedEdit() {
     const int field = FieldOf(QApplication::focusWidget());
     if (field < 0 || !edits_[field]->isEnabled()) return true;
     if (field == refusedField_) return false;  // reported already; the entry is still wrong
@@ -374,7 +374,7 @@ bool TPositionDialog::CommitFocusedEdit() {
     return accepted;
 }
 
-bool TPositionDialog::eventFilter(QObject* watched, QEvent* event) {
+bool PositionDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && !inExit_) {
         const int field = FieldOf(watched);
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -391,7 +391,7 @@ bool TPositionDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TPositionDialog::showEvent(QShowEvent* event) {
+void PositionDialog::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -400,7 +400,7 @@ void TPositionDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TPositionDialog::OnSpecPosPasteMenuItemClick() {
+void PositionDialog::OnSpecialPasteMenuItemClick() {
     double x = position_.x;
     double y = position_.y;
     double z = position_.z;
@@ -412,7 +412,7 @@ void TPositionDialog::OnSpecPosPasteMenuItemClick() {
     Refresh();
 }
 
-void TPositionDialog::OnSpecialCopyFullPositionClick() {
+void PositionDialog::OnSpecialCopyFullPositionClick() {
     CopyPositionOrReport(this, position_.x, position_.y, position_.z);
 }
 

@@ -23,7 +23,7 @@ namespace kelvrant {
 
 inline const QString kIllegalEntryTitle = QStringLiteral("ERROR: Illegal Data Entry");
 
-class TPositionDialog : public QDialog {
+class PositionDialog : public QDialog {
     Q_OBJECT
   public:
     /// The position edits, in tab order.
@@ -64,12 +64,12 @@ class TPositionDialog : public QDialog {
     bool OnFieldExit(Field field);
 
     /// "Special Paste (Full Position)": a recognized clipboard position replaces the shown one.
-    void OnSpecPosPasteMenuItemClick();
+    void OnSpecialPasteMenuItemClick();
     /// "Special Copy (Full Position)": the shown X, Y, Z go to the clipboard.
     void OnSpecialCopyFullPositionClick();
 
   protected:
-    explicit TPositionDialog(QWidget* parent);
+    explicit PositionDialog(QWidget* parent);
 
     /// Loads X, Y, Z with the zero-position rule and refreshes every field.
     void LoadPosition(double x, double y, double z);

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ProblemSink.h"
+#include "run/ProblemSink.h"
 
 class QWidget;
 

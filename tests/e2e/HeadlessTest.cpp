@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/RunInputs.h"
+#include "run/RunInputs.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {

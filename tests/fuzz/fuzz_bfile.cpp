@@ -10,7 +10,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "geo/Clock.h"
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
@@ -36,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return 0;
     {
-        kelvrant::C_AshObsReader headerOnly;
+        kelvrant::BFileReader headerOnly;
         if (headerOnly.Open(input.get(), false, nullptr, false) == 1)
             (void)kelvrant::IsGlonassReceiver(headerOnly.Header().ReceiverType());
         (void)headerOnly.TakeError();
     }
 
-    kelvrant::C_AshObsReader reader;
+    kelvrant::BFileReader reader;
     if (reader.Open(input.get(), true, IndexFile(), true) != 1) {
         if (reader.TakeError() == 0) __builtin_trap();  // a failure always names its cause
         return 0;

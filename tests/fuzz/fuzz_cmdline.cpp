@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "core/ConversionJob.h"
-#include "core/Mainform.h"
-#include "core/ProblemSink.h"
+#include "cli/CommandLine.h"
+#include "run/ConversionJob.h"
+#include "run/ProblemSink.h"
 #include "settings/HeaderSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

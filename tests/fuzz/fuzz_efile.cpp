@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "ashtech/AshNavReader.h"
+#include "ashtech/EFileReader.h"
 #include "geo/Clock.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return 0;
-    kelvrant::C_AshNavReader reader;
+    kelvrant::EFileReader reader;
     if (reader.Open(input.get()) != 1) return 0;
 
     kelvrant::NavHeaderRecord header;

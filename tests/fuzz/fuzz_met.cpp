@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "ashtech/AshMetReader.h"
+#include "ashtech/MetLogReader.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ void ReadAll(const std::uint8_t* data, std::size_t size, std::int32_t week, doub
              double offset) {
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return;
-    kelvrant::C_AshMetReader reader;
+    kelvrant::MetLogReader reader;
     reader.Start(input.get(), week, seconds, offset);
     int error = 0;
     std::int32_t lineCount = 0;

@@ -6,23 +6,23 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "core/ConversionJob.h"
-#include "core/LoadAutoParameters.h"
-#include "core/ProblemSink.h"
+#include "cli/ParameterFileRun.h"
+#include "run/ConversionJob.h"
+#include "run/ProblemSink.h"
 #include "settings/HeaderSettings.h"
-#include "settings/Rxhdrmgr.h"
+#include "settings/ParameterFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxTextInput) return -1;
     {
         kelvrant::fuzz::MemoryFile input(data, size);
         if (input.get() == nullptr) return 0;
-        kelvrant::C_RINEXHeaderMgr manager;
+        kelvrant::ParameterFile manager;
         int lineCount = 0;
         const bool ok = manager.ReadFile(input.get(), lineCount);
         const int error = manager.TakeError();
         if (ok != (error == 0)) __builtin_trap();
-        (void)kelvrant::C_RINEXHeaderMgr::HeaderErrorText(error);
+        (void)kelvrant::ParameterFile::HeaderErrorText(error);
         kelvrant::HeaderRecord defaults;
         manager.GetDefaults(defaults);
         for (const kelvrant::HeaderRecord& site : manager.Sites())

@@ -9,13 +9,13 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "core/Spcpaste.h"
+#include "forms/PositionTextRecognizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxTextInput) return -1;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    kelvrant::cSpecialPaste paste;
+    kelvrant::PositionTextRecognizer paste;
     const bool usable = paste.ReadClipboard(text);
     const kelvrant::PasteResult result = paste.Result();
     if (!usable && result.Recognized()) __builtin_trap();
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)kelvrant::SpecialPastePosition(text);
 
     if (parsed) {
-        const std::string copy = kelvrant::cSpecialPaste::CopyPositionText(x, y, z);
+        const std::string copy = kelvrant::PositionTextRecognizer::CopyPositionText(x, y, z);
         (void)kelvrant::SpecialPastePosition(copy);
     }
 

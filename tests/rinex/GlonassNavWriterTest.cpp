@@ -14,7 +14,7 @@
 #include "ashtech/ByteOrder.h"
 #include "geo/Clock.h"
 #include "rinex/GpsNavWriter.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {

@@ -11,7 +11,7 @@
 
 #include "ashtech/ByteOrder.h"
 #include "geo/Clock.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geo/Clock.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {

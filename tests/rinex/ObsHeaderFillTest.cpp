@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ObsTestSupport.h"
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
 #include "rinex/ObsHeader.h"
@@ -45,7 +45,7 @@ class OpenedBFile {
     OpenedBFile(const OpenedBFile&) = delete;
     OpenedBFile& operator=(const OpenedBFile&) = delete;
 
-    C_AshObsReader reader;
+    BFileReader reader;
 
   private:
     TempDir dir_;

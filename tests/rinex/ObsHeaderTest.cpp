@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ObsTestSupport.h"
+#include "rinex/LineWriter.h"
 #include "rinex/ObsEpoch.h"
-#include "rinex/WriterSlots.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {

@@ -7,10 +7,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "ashtech/AshObsReader.h"
+#include "ashtech/BFileReader.h"
 #include "ashtech/ByteOrder.h"
 #include "geo/Clock.h"
-#include "rinex/WriterSlots.h"
+#include "rinex/LineWriter.h"
 
 namespace kelvrant::test {
 

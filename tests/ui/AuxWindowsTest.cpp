@@ -12,14 +12,14 @@
 #include <string>
 #include <thread>
 
-#include "core/CmdLineHelp.h"
+#include "cli/UsageText.h"
 #include "support/TestPaths.h"
-#include "ui/Aboutwin.h"
+#include "ui/AboutWindow.h"
 #include "ui/AppContext.h"
-#include "ui/Atoerrwn.h"
-#include "ui/Clhlpwin.h"
+#include "ui/AutoRunErrorWindow.h"
 #include "ui/MessageBox.h"
 #include "ui/ProblemWindow.h"
+#include "ui/UsageWindow.h"
 
 namespace kelvrant {
 namespace {
@@ -38,14 +38,14 @@ TEST(error_window_text, bare_line_feeds_become_cr_lf_below_480_characters) {
 }
 
 TEST(error_window, takes_the_first_problem_and_closes_on_the_11th_tick) {
-    TAutoRunErrorWindow window;
+    AutoRunErrorWindow window;
     int closed = 0;
-    QObject::connect(&window, &TAutoRunErrorWindow::closed, [&] { ++closed; });
+    QObject::connect(&window, &AutoRunErrorWindow::closed, [&] { ++closed; });
     window.ErrorTitle = "First Title";
     window.ErrorText = "first\r\nproblem";
-    const int beeps = TAutoRunErrorWindow::BeepCount();
+    const int beeps = AutoRunErrorWindow::BeepCount();
     window.show();
-    EXPECT_EQ(TAutoRunErrorWindow::BeepCount(), beeps + 1);
+    EXPECT_EQ(AutoRunErrorWindow::BeepCount(), beeps + 1);
     EXPECT_EQ(window.windowTitle(), "First Title");
     auto* memo = window.findChild<QWidget*>("MessageMemo");
     ASSERT_NE(memo, nullptr);
@@ -55,7 +55,7 @@ TEST(error_window, takes_the_first_problem_and_closes_on_the_11th_tick) {
     window.ErrorText = "second";
     window.show();
     EXPECT_EQ(window.windowTitle(), "First Title");
-    EXPECT_EQ(TAutoRunErrorWindow::BeepCount(), beeps + 1);
+    EXPECT_EQ(AutoRunErrorWindow::BeepCount(), beeps + 1);
     for (int tick = 1; tick <= 10; ++tick)
         window.OnWindowVisibleTimer();
     EXPECT_TRUE(window.isVisible());
@@ -131,7 +131,7 @@ TEST(problem_window, a_worker_thread_waits_until_the_window_thread_has_shown_the
 
 TEST(help_window, text_is_filled_once) {
     AppContext context;
-    TCmdLineHelpWin help(context, "kelvrant");
+    UsageWindow help(context, "kelvrant");
     EXPECT_EQ(help.windowTitle(), "Command-Line Parameters");
     EXPECT_FALSE(help.Filled());
     help.show();
@@ -153,7 +153,7 @@ TEST(help_window, closing_enables_the_menus) {
     AppContext context;
     bool enabled = false;
     context.enableMenus = [&](bool e) { enabled = e; };
-    TCmdLineHelpWin help(context, "kelvrant");
+    UsageWindow help(context, "kelvrant");
     help.show();
     help.findChild<QPushButton*>("OkBtn")->click();
     EXPECT_FALSE(help.isVisible());
@@ -196,7 +196,7 @@ int PdfPageCount(const std::string& pdf) {
 
 TEST(help_print, printout_of_more_lines_than_a_page_continues_on_a_second_sheet) {
     AppContext context;
-    TCmdLineHelpWin help(context, "kelvrant");
+    UsageWindow help(context, "kelvrant");
     help.show();
     TempDir dir;
     const std::string pdf = dir.File("help.pdf");
@@ -217,7 +217,7 @@ TEST(help_print, printout_of_more_lines_than_a_page_continues_on_a_second_sheet)
 
 TEST(help_print, uncollated_copies_print_each_page_twice_in_a_row) {
     AppContext context;
-    TCmdLineHelpWin help(context, "kelvrant");
+    UsageWindow help(context, "kelvrant");
     help.show();
     TempDir dir;
     const std::string pdf = dir.File("copies.pdf");
@@ -240,7 +240,7 @@ TEST(about_window, labels_and_menus) {
     int disabled = 0;
     int enabled = 0;
     context.enableMenus = [&](bool e) { ++(e ? enabled : disabled); };
-    TAboutForm about(context);
+    AboutWindow about(context);
     EXPECT_EQ(about.windowTitle(), "About Kelvrant");
     EXPECT_EQ(about.findChild<QLabel*>("Label10")->text(),
               "RINEX from Ashtech Fomat File Conversion Program");

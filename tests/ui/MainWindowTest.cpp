@@ -13,17 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "core/Headless.h"
+#include "cli/Headless.h"
 #include "support/TestPaths.h"
-#include "ui/Aboutwin.h"
-#include "ui/Atoerrwn.h"
-#include "ui/Clhlpwin.h"
-#include "ui/Mainform.h"
+#include "ui/AboutWindow.h"
+#include "ui/AutoRunErrorWindow.h"
+#include "ui/MainWindow.h"
 #include "ui/MessageBox.h"
-#include "ui/Mhdedwin.h"  // Mtoptwin.h needs the complete type
-#include "ui/Mtoptwin.h"
-#include "ui/Rxoptwin.h"
+#include "ui/MetFileDialog.h"
+#include "ui/MetHeaderDialog.h"  // MetFileDialog.h needs the complete type
+#include "ui/ObsFileDialog.h"
 #include "ui/TimerIntervals.h"
+#include "ui/UsageWindow.h"
 
 namespace kelvrant {
 namespace {
@@ -87,7 +87,7 @@ TEST(main_window, first_start_in_empty_directory_writes_the_defaults) {
     MessageBox::reset();
     TempDir dir;
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     const std::string ini = dir.File("Kelvrant.INI");
     MessageBox::Record box;
     ASSERT_TRUE(ShownBox("ERROR: Could not open configuration file (i.e., .INI)", &box));
@@ -104,7 +104,7 @@ TEST(main_window, erroneous_configuration_answered_yes_is_rewritten) {
     test::WriteFile(dir.File("Kelvrant.INI"), kBadIni);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     MessageBox::Record box;
     ASSERT_TRUE(ShownBox("ERROR in reading configuration file.", &box));
     EXPECT_EQ(box.icon, MessageIcon::kStop);
@@ -124,7 +124,7 @@ TEST(main_window, erroneous_configuration_answered_no_is_left_and_not_written_at
     test::WriteFile(dir.File("Kelvrant.INI"), kBadIni);
     MessageBox::setNextAnswer(QMessageBox::No);
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     EXPECT_TRUE(ShownBox("ERROR in reading configuration file."));
     EXPECT_FALSE(window.Context().job.SaveConfigOnExit);
     window.show();
@@ -138,13 +138,13 @@ TEST(main_window, closing_stores_the_placement_and_the_next_start_applies_it) {
     TempDir dir;
     Args args({});
     {
-        TMainfrm window(1, args.argv(), OptionsIn(dir));
+        MainWindow window(1, args.argv(), OptionsIn(dir));
         window.show();
         window.resize(700, 520);
         window.close();
     }
     MessageBox::clearShown();
-    TMainfrm again(1, args.argv(), OptionsIn(dir));
+    MainWindow again(1, args.argv(), OptionsIn(dir));
     EXPECT_TRUE(MessageBox::shown().empty());
     const WindowPlacement placement = again.Context().config.GetWindowPlacement();
     EXPECT_EQ(placement.maximized, 0);
@@ -161,7 +161,7 @@ TEST(main_window, missing_font_is_warned_and_start_up_goes_on) {
     StartupOptions options = OptionsIn(dir);
     options.fontInstalled = [](const QString& family) { return family != "Arial"; };
     Args args({});
-    TMainfrm window(1, args.argv(), options);
+    MainWindow window(1, args.argv(), options);
     ASSERT_GE(MessageBox::shown().size(), 1u);
     const MessageBox::Record& box = MessageBox::shown().front();
     EXPECT_EQ(box.title, "WARNING: Missing Font");
@@ -182,7 +182,7 @@ TEST(main_window, caption_menus_and_hints) {
     MessageBox::reset();
     TempDir dir;
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     EXPECT_EQ(window.windowTitle(), "Ashtech Raw to RINEX Converter (32-bit) -- Quillon");
     EXPECT_EQ(window.minimumSize(), QSize(640, 480));
     auto* convert = window.findChild<QMenu*>("MainMenuBFiles");
@@ -214,7 +214,7 @@ TEST(main_window, help_command_disables_the_menus_until_the_help_window_closes) 
     MessageBox::reset();
     TempDir dir;
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     window.CreateAuxiliaryWindows();
     window.OnHelpCommandLineClick();
     EXPECT_FALSE(window.MenusEnabled());
@@ -232,19 +232,19 @@ TEST(main_window, interactive_start_opens_the_observation_file_selection) {
     MessageBox::reset();
     TempDir dir;
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     EXPECT_TRUE(window.findChild<QAction*>("ObsConvertMenuItem")->isEnabled());
     window.show();
     EXPECT_FALSE(window.MenusEnabled());
     EXPECT_TRUE(window.ObsFileOptWin()->isVisible());
-    EXPECT_FALSE(window.AutoRunErrorWindow()->isVisible());
+    EXPECT_FALSE(window.ErrorWindow()->isVisible());
 }
 
 TEST(main_window, met_command_opens_the_met_file_selection_with_the_menus_disabled) {
     MessageBox::reset();
     TempDir dir;
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
     auto* met = window.findChild<QAction*>("MetConvertMenuItem");
     ASSERT_TRUE(met->isEnabled());
     met->trigger();
@@ -257,18 +257,18 @@ TEST(main_window_unattended, missing_b_file_shows_the_error_window_and_ends_the_
     MessageBox::reset();
     TempDir dir;
     Args args({"-I", "-S", "1"});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.CreateAuxiliaryWindows();
     int endedWith = -1;
-    QObject::connect(&window, &TMainfrm::programEnded, [&](int status) { endedWith = status; });
-    const int beeps = TAutoRunErrorWindow::BeepCount();
+    QObject::connect(&window, &MainWindow::programEnded, [&](int status) { endedWith = status; });
+    const int beeps = AutoRunErrorWindow::BeepCount();
     window.show();
     EXPECT_FALSE(window.MenusEnabled());
-    TAutoRunErrorWindow* error = window.AutoRunErrorWindow();
+    AutoRunErrorWindow* error = window.ErrorWindow();
     QTRY_VERIFY_WITH_TIMEOUT(error->isVisible(), 5000);
     EXPECT_EQ(error->windowTitle(), "Minimum File Requirements");
     EXPECT_EQ(error->ErrorText, "A valid source B-File must be specified!");
-    EXPECT_EQ(TAutoRunErrorWindow::BeepCount(), beeps + 1);
+    EXPECT_EQ(AutoRunErrorWindow::BeepCount(), beeps + 1);
     EXPECT_TRUE(MessageBox::shown().empty());
     // Nobody presses anything: the error window closes itself and takes the program with it.
     QTRY_VERIFY_WITH_TIMEOUT(window.Ended(), 5000);
@@ -283,9 +283,9 @@ TEST(main_window_unattended, ok_in_the_error_window_ends_the_program_at_once) {
     MessageBox::reset();
     TempDir dir;
     Args args({"-I", "-S", "1"});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.show();
-    TAutoRunErrorWindow* error = window.AutoRunErrorWindow();
+    AutoRunErrorWindow* error = window.ErrorWindow();
     QTRY_VERIFY_WITH_TIMEOUT(error->isVisible(), 5000);
     EXPECT_FALSE(window.Ended());
     error->findChild<QPushButton*>("OkBtn")->click();
@@ -298,9 +298,9 @@ TEST(main_window_unattended, rejected_command_line_starts_nothing_and_ends_by_it
     MessageBox::reset();
     TempDir dir;
     Args args({"-I", "-S", "7"});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.show();
-    TAutoRunErrorWindow* error = window.AutoRunErrorWindow();
+    AutoRunErrorWindow* error = window.ErrorWindow();
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->windowTitle(), "Error In Command-Line Parameters");
     EXPECT_EQ(error->ErrorText, "Unrecognized form of the Command-line parameters...\r\n\r\n");
@@ -315,14 +315,14 @@ TEST(main_window_unattended, converts_a_session_and_ends_the_program) {
     CopySample(dir);
     Args args({"-I", dir.File("BKELVA26.342"), dir.File("EKELVA26.342"), dir.File("SKELVA26.342"),
                dir.File("ION26.342")});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.CreateAuxiliaryWindows();
     window.show();
     QString lastLabel;
     int lastBar = -1;
     bool sawProgressWindow = false;
     for (int i = 0; i < 4000 && !window.Ended(); ++i) {
-        if (auto* form = window.findChild<QWidget*>("TWriteOutFileForm")) {
+        if (auto* form = window.findChild<QWidget*>("ProgressWindow")) {
             sawProgressWindow = true;
             lastLabel = form->findChild<QLabel*>("PrecentLabel")->text();
             lastBar = form->findChild<QProgressBar*>("OutputProgressBar")->value();
@@ -334,7 +334,7 @@ TEST(main_window_unattended, converts_a_session_and_ends_the_program) {
     EXPECT_EQ(lastLabel, "100%");
     EXPECT_EQ(lastBar, 98);
     EXPECT_EQ(window.ExitStatus(), 0);
-    EXPECT_FALSE(window.AutoRunErrorWindow()->isVisible());
+    EXPECT_FALSE(window.ErrorWindow()->isVisible());
     for (const char* name : {"KELV3421.26O", "KELV3421.26N", "KELV3421.26G"}) {
         std::error_code ec;
         EXPECT_GT(fs::file_size(dir.File(name), ec), 1000u) << name;
@@ -349,14 +349,14 @@ TEST(main_window_unattended, force_names_and_minimized_alone_leave_the_window_op
     MessageBox::reset();
     TempDir dir;
     Args args({"-F", "1", "342", "26", "-X"});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.show();
     QTRY_VERIFY_WITH_TIMEOUT(window.isMinimized(), 5000);
     QTest::qWait(100);
     EXPECT_FALSE(window.Ended());
     EXPECT_TRUE(window.isMinimized());
-    EXPECT_FALSE(window.AutoRunErrorWindow()->isVisible());
-    EXPECT_TRUE(window.findChild<QWidget*>("TWriteOutFileForm") == nullptr);
+    EXPECT_FALSE(window.ErrorWindow()->isVisible());
+    EXPECT_TRUE(window.findChild<QWidget*>("ProgressWindow") == nullptr);
     window.close();
     EXPECT_EQ(window.ExitStatus(), 0);
 }
@@ -367,14 +367,14 @@ TEST(main_window_unattended, error_during_a_minimized_run_restores_the_window) {
     MessageBox::reset();
     TempDir dir;
     Args args({"-I", "-S", "1", "-X"});
-    TMainfrm window(args.argc(), args.argv(), OptionsIn(dir));
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
     window.show();
     EXPECT_TRUE(window.isMinimized());
-    QTRY_VERIFY_WITH_TIMEOUT(window.AutoRunErrorWindow()->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.ErrorWindow()->isVisible(), 5000);
     EXPECT_FALSE(window.isMinimized());
     QTest::qWait(50);
     EXPECT_FALSE(window.isMinimized());
-    window.AutoRunErrorWindow()->close();
+    window.ErrorWindow()->close();
     EXPECT_TRUE(window.Ended());
 }
 
@@ -404,10 +404,10 @@ TEST(main_window, background_picture_beside_the_configuration_is_installed) {
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(QString::fromStdString(dir.File("Kelvrant.BMP")), "BMP"));
     Args args({});
-    TMainfrm window(1, args.argv(), OptionsIn(dir));
-    EXPECT_EQ(window.MdiClient()->Picture().size(), QSize(16, 8));
+    MainWindow window(1, args.argv(), OptionsIn(dir));
+    EXPECT_EQ(window.Workspace()->Picture().size(), QSize(16, 8));
     window.show();
-    const QImage shot = window.MdiClient()->viewport()->grab().toImage();
+    const QImage shot = window.Workspace()->viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(20, 12), QColor(Qt::red));
 }
 

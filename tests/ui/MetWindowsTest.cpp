@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "core/Progress.h"
-#include "core/RunFiles.h"
-#include "core/Writfilw.h"
 #include "geo/Clock.h"
+#include "run/ConversionWorker.h"
+#include "run/Progress.h"
+#include "run/RunFiles.h"
 #include "support/TestPaths.h"
 #include "ui/AppContext.h"
 #include "ui/MessageBox.h"
-#include "ui/Mhdedwin.h"
-#include "ui/Mtoptwin.h"
-#include "ui/Snsrposw.h"
-#include "ui/Spcpaste.h"
+#include "ui/MetFileDialog.h"
+#include "ui/MetHeaderDialog.h"
+#include "ui/PositionClipboard.h"
+#include "ui/SensorPositionDialog.h"
 
 namespace kelvrant {
 namespace {
@@ -57,7 +57,7 @@ class met_windows : public ::testing::Test {
         ctx.enableMenus = [this](bool on) { menus.push_back(on); };
         ctx.config.SetMetUtc2Gps(18.0);
         ctx.config.SetSiteName("KELVIN HILL");
-        win = std::make_unique<TRINEXMetFileOptWin>(ctx, nullptr);
+        win = std::make_unique<MetFileDialog>(ctx, nullptr);
         win->SetFileDialogRunner([this](QWidget*, const FileDialogRequest& request) {
             requests.push_back(request);
             return nextChoice;
@@ -123,7 +123,7 @@ class met_windows : public ::testing::Test {
     AppContext ctx;
     RecordingProblemSink problems;
     std::vector<bool> menus;
-    std::unique_ptr<TRINEXMetFileOptWin> win;
+    std::unique_ptr<MetFileDialog> win;
     std::vector<FileDialogRequest> requests;
     std::optional<QString> nextChoice;
 };
@@ -406,7 +406,7 @@ TEST_F(met_windows, browse_buttons_use_their_dialogs) {
 // ---- the header window ----
 
 TEST_F(met_windows, header_window_components) {
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     EXPECT_EQ(head->windowTitle(), "RINEX Meteorological Header Data");
     EXPECT_EQ(Head("SiteNameEdit")->maxLength(), 60);
     EXPECT_EQ(Head("SiteNameEdit")->toolTip(), "The name of the station being occupied");
@@ -442,7 +442,7 @@ TEST_F(met_windows, header_window_components) {
         EXPECT_EQ(Head<QCheckBox>(box)->text(), "Use pressure sensor position");
         EXPECT_EQ(Head<QCheckBox>(box)->toolTip(), "Select to use position of pressure sensor");
     }
-    EXPECT_EQ(Head<QAction>("SpecPosPasteMenuItem")->text(), "Special Paste (Full Position)");
+    EXPECT_EQ(Head<QAction>("SpecialPasteMenuItem")->text(), "Special Paste (Full Position)");
     EXPECT_EQ(Head<QAction>("SpecialCopyFullPosition")->text(), "Special Copy (Full Position)");
     EXPECT_NE(Head<QMenu>("SpecialPastePopupMenu"), nullptr);
 }
@@ -456,7 +456,7 @@ TEST_F(met_windows, header_window_shows_the_configuration) {
     ctx.config.SetMetTempPos(1, {1.0, 2.0, 3.0});
     ctx.config.SetMetHumidPos(0, {10.0, 20.0, 30.0});
     ctx.config.SetMetHumidMod("HUMID MODEL");
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     head->ShowWindow();
     EXPECT_EQ(Head("SiteNameEdit")->text(), "KELVIN HILL");
     EXPECT_EQ(Head("StaNumEdit")->text(), "12345M001");
@@ -483,7 +483,7 @@ TEST_F(met_windows, header_window_shows_the_configuration) {
 }
 
 TEST_F(met_windows, accuracy_entries_are_checked) {
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     head->ShowWindow();
     Head("PressAccEdit")->setText("-0.1");
     EXPECT_FALSE(head->OnPressAccEditExit());
@@ -495,19 +495,19 @@ TEST_F(met_windows, accuracy_entries_are_checked) {
     Head("HumidAccEdit")->setText("");
     EXPECT_FALSE(head->OnHumidAccEditExit());
     EXPECT_EQ(LastMessage(), "Illegal value entered for the Humidure sensor\naccuracy.");
-    EXPECT_EQ(head->State(TMetHeadWin::kHumidity).accuracy, 0.0);
+    EXPECT_EQ(head->State(MetHeaderDialog::kHumidity).accuracy, 0.0);
     Head("HumidAccEdit")->setText("2.5");
     EXPECT_TRUE(head->OnHumidAccEditExit());
-    EXPECT_EQ(head->State(TMetHeadWin::kHumidity).accuracy, 2.5);
+    EXPECT_EQ(head->State(MetHeaderDialog::kHumidity).accuracy, 2.5);
     head->OnCancelBtnClick();
 }
 
 TEST_F(met_windows, position_button_edits_the_sensor_position) {
     ctx.config.SetMetTempPos(1, {0.0, 0.0, 0.0});
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     head->ShowWindow();
     head->OnPressPosButtonClick();
-    TSensorPosWin* dialog = head->SensorPosWin();
+    SensorPositionDialog* dialog = head->SensorPosWin();
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), "Pressure Sensor Position");
     EXPECT_FALSE(head->isEnabled());
@@ -517,7 +517,7 @@ TEST_F(met_windows, position_button_edits_the_sensor_position) {
     ASSERT_TRUE(dialog->OnECEFExit());
     dialog->OnOkBtnClick();
     EXPECT_TRUE(head->isEnabled());
-    EXPECT_EQ(head->State(TMetHeadWin::kPressure).position.x, 4189980.3347);
+    EXPECT_EQ(head->State(MetHeaderDialog::kPressure).position.x, 4189980.3347);
     EXPECT_EQ(Head("PressXEdit")->text(), "4189980.3347");
     EXPECT_EQ(Head("PressZEdit")->text(), "4761521.2959");
     EXPECT_EQ(Head("TempYEdit")->text(), "551621.3759");  // at the pressure sensor
@@ -534,17 +534,17 @@ TEST_F(met_windows, position_button_edits_the_sensor_position) {
 TEST_F(met_windows, special_paste_and_copy_act_on_the_current_page) {
     FakeClipboard clipboard;
     SetClipboardPort(&clipboard);
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     head->ShowWindow();
     Head<QTabWidget>("SensorInfoTabbedNotebook")->setCurrentIndex(2);
     clipboard.text = "X 4189980.3347 Y 551621.3759 Z 4761521.2959";
-    head->OnSpecPosPasteMenuItemClick();
+    head->OnSpecialPasteMenuItemClick();
     EXPECT_TRUE(MessageBox::shown().empty()) << LastMessage();
     EXPECT_EQ(Head("HumidXEdit")->text(), "4189980.3347");
     EXPECT_EQ(Head("PressXEdit")->text(), "0.0000");
 
     clipboard.text = "nothing here";
-    head->OnSpecPosPasteMenuItemClick();
+    head->OnSpecialPasteMenuItemClick();
     EXPECT_EQ(MessageBox::shown().back().title, "ERROR: Special Paste Error.");
     EXPECT_EQ(Head("HumidXEdit")->text(), "4189980.3347");
 
@@ -606,7 +606,7 @@ TEST_F(met_windows, interactive_conversion_writes_the_entered_header) {
     EXPECT_EQ(ctx.job.MetUtcToGps, 18.0);
     EXPECT_EQ(ctx.config.GetMetUtc2Gps(), 18.0);
 
-    TMetHeadWin* head = win->HeadWin();
+    MetHeaderDialog* head = win->HeadWin();
     ASSERT_TRUE(head->isVisible());
     Head("SiteNameEdit")->setText("KELVIN HILL MET");
     Head("StaNumEdit")->setText("10001M002");
@@ -630,10 +630,10 @@ TEST_F(met_windows, interactive_conversion_writes_the_entered_header) {
     SetClipboardPort(&clipboard);
     clipboard.text = "X 4189980.3347 Y 551621.3759 Z 4761521.2959";
     Head<QTabWidget>("SensorInfoTabbedNotebook")->setCurrentIndex(0);
-    head->OnSpecPosPasteMenuItemClick();
+    head->OnSpecialPasteMenuItemClick();
     clipboard.text = "X 4189981.0 Y 551622.0 Z 4761522.0";
     Head<QTabWidget>("SensorInfoTabbedNotebook")->setCurrentIndex(2);
-    head->OnSpecPosPasteMenuItemClick();
+    head->OnSpecialPasteMenuItemClick();
     ASSERT_TRUE(MessageBox::shown().empty()) << LastMessage();
     Head<QPushButton>("OKBtn")->setFocus();
     head->OnOKBtnClick();

@@ -13,17 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "core/ProblemSink.h"
-#include "core/Progress.h"
-#include "core/Writfilw.h"
+#include "run/ConversionWorker.h"
+#include "run/ProblemSink.h"
+#include "run/Progress.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
 #include "ui/AppContext.h"
-#include "ui/Hdredwin.h"
 #include "ui/MessageBox.h"
-#include "ui/Rxoptwin.h"
-#include "ui/Sitepos.h"
-#include "ui/Spcpaste.h"
+#include "ui/ObsFileDialog.h"
+#include "ui/ObsHeaderDialog.h"
+#include "ui/PositionClipboard.h"
+#include "ui/SitePositionDialog.h"
 
 namespace kelvrant {
 namespace {
@@ -80,18 +80,17 @@ class obs_windows : public ::testing::Test {
             workerOk = RunConversionWorker(ctx.job, ctx.files, problems, progress);
             CloseRunFiles(ctx.files);
         };
-        TRINEXFileOptWin::SetFileDialogRunner(
-            [this](QWidget*, const ObsFileDialogRequest& request) {
-                requests.push_back(request);
-                return nextChoice;
-            });
-        win = new TRINEXFileOptWin(ctx);
+        ObsFileDialog::SetFileDialogRunner([this](QWidget*, const ObsFileDialogRequest& request) {
+            requests.push_back(request);
+            return nextChoice;
+        });
+        win = new ObsFileDialog(ctx);
     }
     void TearDown() override {
         delete win->HeaderDataWin();
         delete win;
         CloseRunFiles(ctx.files);
-        TRINEXFileOptWin::SetFileDialogRunner({});
+        ObsFileDialog::SetFileDialogRunner({});
         SetClipboardPort(nullptr);
         MessageBox::reset();
     }
@@ -120,11 +119,11 @@ class obs_windows : public ::testing::Test {
     }
 
     // Prepares a run from the sample and shows the header window.
-    THeaderDataWin* PrepareSample(bool withSite = true) {
+    ObsHeaderDialog* PrepareSample(bool withSite = true) {
         CopySample("BKELVA26.342", "EKELVA26.342", withSite ? "SKELVA26.342" : "", "ION26.342");
         EnterBFile(dir.File("BKELVA26.342"));
         Click(win, "OKBtn");
-        THeaderDataWin* header = win->HeaderDataWin();
+        ObsHeaderDialog* header = win->HeaderDataWin();
         EXPECT_TRUE(header->isVisible());
         return header;
     }
@@ -137,7 +136,7 @@ class obs_windows : public ::testing::Test {
     bool workerOk = false;
     std::vector<ObsFileDialogRequest> requests;
     QString nextChoice;
-    TRINEXFileOptWin* win = nullptr;
+    ObsFileDialog* win = nullptr;
 };
 
 TEST_F(obs_windows, file_window_components_captions_and_hints) {
@@ -262,7 +261,7 @@ TEST_F(obs_windows, a_failed_preparation_stays_open_and_cancel_enables_the_menus
 TEST_F(obs_windows, whole_session_with_s_file_reaches_the_rinex_header_and_the_ini) {
     ctx.config.SetObserver("SETTINGS OBSERVER");
     ctx.config.SetMsObsHandling(1);
-    THeaderDataWin* h = PrepareSample();
+    ObsHeaderDialog* h = PrepareSample();
     EXPECT_FALSE(win->isVisible());
     EXPECT_EQ(menus, std::vector<bool>{false});
     EXPECT_EQ(h->windowTitle(), "RINEX Header Data/Options");
@@ -333,7 +332,7 @@ TEST_F(obs_windows, without_s_file_the_settings_are_shown_and_stored) {
     ctx.config.SetObserver("SET OBS");
     ctx.config.SetAntOffsets({0.0, 0.0, 1.2, 0.1, 0.0});
     ctx.config.SetMsObsHandling(1);
-    THeaderDataWin* h = PrepareSample(false);
+    ObsHeaderDialog* h = PrepareSample(false);
     EXPECT_EQ(TextOf(h, "ObserverEdit"), "SET OBS");
     EXPECT_EQ(TextOf(h, "AntSlantEdit"), "1.2000");
     SetText(h, "AntSNEdit", "NEW ASN");
@@ -345,7 +344,7 @@ TEST_F(obs_windows, without_s_file_the_settings_are_shown_and_stored) {
 
 TEST_F(obs_windows, slant_and_radius_checks_report_and_move_the_focus) {
     ctx.config.SetMsObsHandling(1);
-    THeaderDataWin* h = PrepareSample();
+    ObsHeaderDialog* h = PrepareSample();
     ShowActive(h);
     SetText(h, "AntSlantEdit", "1.5");
     SetText(h, "RadiusAntEdit", "1.5");
@@ -386,7 +385,7 @@ TEST_F(obs_windows, slant_and_radius_checks_report_and_move_the_focus) {
 }
 
 TEST_F(obs_windows, glonass_receiver_without_clock_adjustment_asks_first) {
-    THeaderDataWin* h = PrepareSample(false);
+    ObsHeaderDialog* h = PrepareSample(false);
     ASSERT_FALSE(Find<QCheckBox>(h, "NewFmtCheckBox")->isChecked());
     SetText(h, "StaNumEdit", "NOT YET");
     MessageBox::setNextAnswer(QMessageBox::No);
@@ -424,7 +423,7 @@ TEST_F(obs_windows, lower_case_receiver_and_unknown_data_type_offer_all_six_with
     EXPECT_EQ(TextOf(win, "NavGFileEdit"), dir.File("ABCD3421.26G"));
     SetText(win, "NavGFileEdit", "");  // no ION file for it
     Click(win, "OKBtn");
-    THeaderDataWin* h = win->HeaderDataWin();
+    ObsHeaderDialog* h = win->HeaderDataWin();
     ASSERT_TRUE(h->isVisible()) << (problems.problems.empty() ? "" : problems.problems[0].text);
     auto* combo = Find<QComboBox>(h, "OutTypeComboBox");
     ASSERT_EQ(combo->count(), 6);
@@ -440,14 +439,14 @@ TEST_F(obs_windows, lower_case_receiver_and_unknown_data_type_offer_all_six_with
 
 TEST_F(obs_windows, data_type_of_the_sample_offers_five_items) {
     ctx.config.SetMsObsHandling(1);
-    THeaderDataWin* h = PrepareSample();
+    ObsHeaderDialog* h = PrepareSample();
     auto* combo = Find<QComboBox>(h, "OutTypeComboBox");
     ASSERT_EQ(combo->count(), 5);
     EXPECT_EQ(combo->currentText(), "L1CP_L2P (L1 C/A, L1 P-Code, and L2 P-Code)");
 }
 
 TEST_F(obs_windows, cancel_in_the_header_window_closes_the_run_and_enables_menus) {
-    THeaderDataWin* h = PrepareSample();
+    ObsHeaderDialog* h = PrepareSample();
     ASSERT_TRUE(ctx.files.BFile.IsOpen());
     const std::string scratch = ctx.files.ScratchFile.name;
     ASSERT_TRUE(fs::exists(scratch));
@@ -463,16 +462,16 @@ TEST_F(obs_windows, edit_position_paste_and_copy_change_the_dialog_position) {
     FakeClipboard clipboard;
     SetClipboardPort(&clipboard);
     ctx.config.SetMsObsHandling(1);
-    THeaderDataWin* h = PrepareSample();
+    ObsHeaderDialog* h = PrepareSample();
 
     clipboard.text = "X 4189980.3347 Y 551621.3759 Z 4761521.2959";
-    Find<QAction>(h, "SpecPosPasteMenuItem")->trigger();
+    Find<QAction>(h, "SpecialPasteMenuItem")->trigger();
     EXPECT_TRUE(MessageBox::shown().empty());
     EXPECT_EQ(TextOf(h, "YEdit"), "551621.3759");
     EXPECT_EQ(h->PositionFromBFile(), 0);
 
     clipboard.text = "nothing here";
-    Find<QAction>(h, "SpecPosPasteMenuItem")->trigger();
+    Find<QAction>(h, "SpecialPasteMenuItem")->trigger();
     ASSERT_EQ(MessageBox::shown().size(), 1u);
     EXPECT_EQ(MessageBox::shown()[0].title, "ERROR: Special Paste Error.");
     EXPECT_EQ(TextOf(h, "YEdit"), "551621.3759");
@@ -483,7 +482,7 @@ TEST_F(obs_windows, edit_position_paste_and_copy_change_the_dialog_position) {
     EXPECT_NE(clipboard.text->find("4189980.3347"), std::string::npos);
 
     Click(h, "EditPositionButton");
-    TSitePosDialog* pos = h->SitePosDialog();
+    SitePositionDialog* pos = h->SitePosDialog();
     ASSERT_NE(pos, nullptr);
     EXPECT_TRUE(pos->isVisible());
     EXPECT_FALSE(h->isEnabled());

@@ -12,13 +12,13 @@
 #include <QTest>
 #include <cmath>
 
-#include "core/Spcpaste.h"
+#include "forms/PositionTextRecognizer.h"
 #include "geo/Geodetic.h"
 #include "ui/MessageBox.h"
+#include "ui/PositionClipboard.h"
 #include "ui/PositionFields.h"
-#include "ui/Sitepos.h"
-#include "ui/Snsrposw.h"
-#include "ui/Spcpaste.h"
+#include "ui/SensorPositionDialog.h"
+#include "ui/SitePositionDialog.h"
 
 namespace kelvrant {
 namespace {
@@ -176,7 +176,7 @@ class position_dialogs : public ::testing::Test {
 };
 
 TEST_F(position_dialogs, components_carry_their_names_hints_and_limits) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "RINEX Site Position");
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(dialog.font().bold());
@@ -206,7 +206,7 @@ TEST_F(position_dialogs, components_carry_their_names_hints_and_limits) {
     EXPECT_EQ(Find<QPushButton>(&dialog, "OKBtn")->text(), "OK");
     EXPECT_EQ(Find<QLabel>(&dialog, "RefWLonLabel")->text(), "West Longitude:");
     EXPECT_EQ(Find<QLabel>(&dialog, "RefPosYLabel")->text(), "ECEF - Y");
-    EXPECT_EQ(Find<QAction>(&dialog, "SpecPosPasteMenuItem")->text(),
+    EXPECT_EQ(Find<QAction>(&dialog, "SpecialPasteMenuItem")->text(),
               "Special Paste (Full Position)");
     EXPECT_EQ(Find<QAction>(&dialog, "SpecialCopyFullPosition")->text(),
               "Special Copy (Full Position)");
@@ -214,7 +214,7 @@ TEST_F(position_dialogs, components_carry_their_names_hints_and_limits) {
 }
 
 TEST_F(position_dialogs, header_position_of_zero_opens_as_equator_greenwich) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     dialog.Setup(SitePosInput{});
     ShowActive(&dialog);
     EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "6378137.0000");
@@ -225,7 +225,7 @@ TEST_F(position_dialogs, header_position_of_zero_opens_as_equator_greenwich) {
 }
 
 TEST_F(position_dialogs, latitude_limits_on_leaving_the_edit) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     dialog.Setup(SitePosInput{});
     ShowActive(&dialog);
     Enter(&dialog, "RefNLatDecDeg", "90");
@@ -257,7 +257,7 @@ TEST_F(position_dialogs, latitude_limits_on_leaving_the_edit) {
 }
 
 TEST_F(position_dialogs, degree_minute_second_entries) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     dialog.Setup(SitePosInput{});
     ShowActive(&dialog);
     EnterDms(&dialog, "RefNLat", "45", "60", "0");
@@ -295,7 +295,7 @@ TEST_F(position_dialogs, degree_minute_second_entries) {
 }
 
 TEST_F(position_dialogs, west_longitude_is_stored_as_east) {
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Pressure Sensor Position", SensorPosition{});
     ShowActive(&dialog);
     EXPECT_EQ(dialog.windowTitle(), "Pressure Sensor Position");
@@ -313,7 +313,7 @@ TEST_F(position_dialogs, west_longitude_is_stored_as_east) {
 }
 
 TEST_F(position_dialogs, southern_latitude_under_one_degree_keeps_its_sign) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     dialog.Setup(SitePosInput{});
     ShowActive(&dialog);
     Enter(&dialog, "RefNLatDecDeg", "-0.5");
@@ -330,7 +330,7 @@ TEST_F(position_dialogs, southern_latitude_under_one_degree_keeps_its_sign) {
 }
 
 TEST_F(position_dialogs, height_and_ecef_entries) {
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Humidity Sensor Position", SensorPosition{});
     ShowActive(&dialog);
     Enter(&dialog, "ElipHtEdit", "abc");
@@ -354,7 +354,7 @@ TEST_F(position_dialogs, height_and_ecef_entries) {
 }
 
 TEST_F(position_dialogs, cancel_leaves_an_illegal_field_without_a_message) {
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Temperature Sensor Position", SensorPosition{1e6, 2e6, 6e6});
     ShowActive(&dialog);
     auto* lat = Find<QLineEdit>(&dialog, "RefNLatDecDeg");
@@ -368,7 +368,7 @@ TEST_F(position_dialogs, cancel_leaves_an_illegal_field_without_a_message) {
 }
 
 TEST_F(position_dialogs, ok_commits_the_edit_holding_the_focus) {
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Pressure Sensor Position", SensorPosition{});
     ShowActive(&dialog);
     auto* x = Find<QLineEdit>(&dialog, "RefPosXEdit");
@@ -388,7 +388,7 @@ TEST_F(position_dialogs, ok_commits_the_edit_holding_the_focus) {
 TEST_F(position_dialogs, bfile_box_wins_over_a_pasted_position) {
     FakeClipboard clipboard;
     SetClipboardPort(&clipboard);
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     SitePosInput in;
     in.fromBFile = true;
     in.x = 1.0e6;
@@ -405,7 +405,7 @@ TEST_F(position_dialogs, bfile_box_wins_over_a_pasted_position) {
     EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "4027893.1234");
 
     clipboard.text = "X -2700000.123 Y 4300000.456 Z 3850000.789";
-    Find<QAction>(&dialog, "SpecPosPasteMenuItem")->trigger();
+    Find<QAction>(&dialog, "SpecialPasteMenuItem")->trigger();
     EXPECT_TRUE(MessageBox::shown().empty());
     EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "-2700000.1230");
     EXPECT_TRUE(Find<QCheckBox>(&dialog, "BFilePosCheckBox")->isChecked());
@@ -418,7 +418,7 @@ TEST_F(position_dialogs, bfile_box_wins_over_a_pasted_position) {
 }
 
 TEST_F(position_dialogs, unticking_the_bfile_box_keeps_the_values_and_stores_the_edits) {
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     SitePosInput in;
     in.fromBFile = true;
     in.bFileX = 4027893.0;
@@ -441,10 +441,10 @@ TEST_F(position_dialogs, unticking_the_bfile_box_keeps_the_values_and_stores_the
 TEST_F(position_dialogs, paste_fills_xyz_and_the_geodetic_fields) {
     // The real (offscreen) clipboard, as the windows use it.
     QGuiApplication::clipboard()->setText("[SITE 12] n 45.123 e 7.5 h 420");
-    TSitePosDialog dialog;
+    SitePositionDialog dialog;
     dialog.Setup(SitePosInput{});
     ShowActive(&dialog);
-    dialog.OnSpecPosPasteMenuItemClick();
+    dialog.OnSpecialPasteMenuItemClick();
     EXPECT_TRUE(MessageBox::shown().empty());
     double lat = 45.123, lon = 7.5, h = 420, x = 0, y = 0, z = 0;
     ConvertGeodetic(1, kWgs84A, kWgs84F, lat, lon, h, x, y, z);
@@ -459,12 +459,12 @@ TEST_F(position_dialogs, paste_fills_xyz_and_the_geodetic_fields) {
 TEST_F(position_dialogs, failed_paste_reports_and_changes_nothing) {
     FakeClipboard clipboard;
     SetClipboardPort(&clipboard);
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Pressure Sensor Position", SensorPosition{});
     clipboard.text = "N 45.123 E 7.5";  // no height
-    dialog.OnSpecPosPasteMenuItemClick();
+    dialog.OnSpecialPasteMenuItemClick();
     clipboard.text.reset();  // no text at all
-    dialog.OnSpecPosPasteMenuItemClick();
+    dialog.OnSpecialPasteMenuItemClick();
     ASSERT_EQ(MessageBox::shown().size(), 2u);
     for (const auto& r : MessageBox::shown()) {
         EXPECT_EQ(r.title, "ERROR: Special Paste Error.");
@@ -477,7 +477,7 @@ TEST_F(position_dialogs, failed_paste_reports_and_changes_nothing) {
 }
 
 TEST_F(position_dialogs, copy_puts_the_full_position_on_the_clipboard) {
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Pressure Sensor Position",
                  SensorPosition{-2700000.123, 4300000.456, 3850000.789});
     QGuiApplication::clipboard()->clear();
@@ -485,12 +485,12 @@ TEST_F(position_dialogs, copy_puts_the_full_position_on_the_clipboard) {
     EXPECT_TRUE(MessageBox::shown().empty());
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_EQ(text.toStdString(),
-              cSpecialPaste::CopyPositionText(-2700000.123, 4300000.456, 3850000.789));
+              PositionTextRecognizer::CopyPositionText(-2700000.123, 4300000.456, 3850000.789));
     EXPECT_TRUE(text.contains(" X -2700000.1230 Y 4300000.4560 Z 3850000.7890\r\n"));
     // And it pastes back.
-    TSitePosDialog other;
+    SitePositionDialog other;
     other.Setup(SitePosInput{});
-    other.OnSpecPosPasteMenuItemClick();
+    other.OnSpecialPasteMenuItemClick();
     EXPECT_EQ(other.Position().x, -2700000.123);
     EXPECT_EQ(other.Position().z, 3850000.789);
 }
@@ -499,7 +499,7 @@ TEST_F(position_dialogs, refused_clipboard_write_reports_the_copy_error) {
     FakeClipboard clipboard;
     clipboard.writable = false;
     SetClipboardPort(&clipboard);
-    TSensorPosWin dialog;
+    SensorPositionDialog dialog;
     dialog.Setup("Pressure Sensor Position", SensorPosition{});
     dialog.OnSpecialCopyFullPositionClick();
     ASSERT_EQ(MessageBox::shown().size(), 1u);

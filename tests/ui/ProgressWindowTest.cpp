@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "core/ConversionJob.h"
-#include "core/RunFiles.h"
+#include "run/ConversionJob.h"
+#include "run/RunFiles.h"
 #include "support/TestPaths.h"
 #include "ui/AppContext.h"
+#include "ui/ProgressWindow.h"
 #include "ui/TimerIntervals.h"
-#include "ui/Writfilw.h"
 
 namespace kelvrant {
 namespace {
@@ -76,8 +76,8 @@ TEST(progress_window, shows_the_run_to_100_percent_and_closes_with_the_files) {
     CopySample(dir);
     PreparedRun run(dir, "KELVA26.342");
     ASSERT_TRUE(run.ok);
-    TWriteOutFileForm* form = TWriteOutFileForm::Start(run.context);
-    EXPECT_EQ(TWriteOutFileForm::Current(), form);
+    ProgressWindow* form = ProgressWindow::Start(run.context);
+    EXPECT_EQ(ProgressWindow::Current(), form);
     EXPECT_EQ(form->windowTitle(), "Creating Output RINEX Data file(s).");
     auto* label = form->findChild<QLabel*>("PrecentLabel");
     auto* bar = form->findChild<QProgressBar*>("OutputProgressBar");
@@ -85,7 +85,7 @@ TEST(progress_window, shows_the_run_to_100_percent_and_closes_with_the_files) {
     EXPECT_EQ(bar->toolTip(), "Progress of file output operation");
     bool closedOk = false;
     bool closed = false;
-    QObject::connect(form, &TWriteOutFileForm::runClosed, [&](bool ok) {
+    QObject::connect(form, &ProgressWindow::runClosed, [&](bool ok) {
         closed = true;
         closedOk = ok;
     });
@@ -100,7 +100,7 @@ TEST(progress_window, shows_the_run_to_100_percent_and_closes_with_the_files) {
     EXPECT_TRUE(closedOk);
     EXPECT_EQ(lastLabel, "100%");
     EXPECT_EQ(lastBar, 98);
-    EXPECT_EQ(TWriteOutFileForm::Current(), nullptr);
+    EXPECT_EQ(ProgressWindow::Current(), nullptr);
     EXPECT_TRUE(run.menusEnabled);
     EXPECT_FALSE(run.context.files.ObsFile.IsOpen());
     EXPECT_FALSE(run.context.files.BFile.IsOpen());
@@ -126,10 +126,10 @@ TEST(progress_window, cancel_during_the_observation_stage_keeps_the_epochs_writt
     PreparedRun run(dir, "LONGA26.342");
     ASSERT_TRUE(run.ok);
     run.context.job.ObsRun = true;  // unattended: the run ends marked finished
-    TWriteOutFileForm* form = TWriteOutFileForm::Start(run.context);
+    ProgressWindow* form = ProgressWindow::Start(run.context);
     bool closed = false;
     bool closedOk = true;
-    QObject::connect(form, &TWriteOutFileForm::runClosed, [&](bool ok) {
+    QObject::connect(form, &ProgressWindow::runClosed, [&](bool ok) {
         closed = true;
         closedOk = ok;
     });
@@ -150,7 +150,7 @@ TEST(progress_window, cancel_during_the_observation_stage_keeps_the_epochs_writt
     ASSERT_GE(obs.size(), 2u);
     EXPECT_EQ(obs.substr(obs.size() - 2), "\r\n");
     QTest::qWait(20);  // the window is deleted later
-    EXPECT_EQ(TWriteOutFileForm::Current(), nullptr);
+    EXPECT_EQ(ProgressWindow::Current(), nullptr);
 }
 
 }  // namespace

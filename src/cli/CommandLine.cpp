@@ -1,0 +1,256 @@
+// The command line (see CommandLine.h).
+#include "cli/CommandLine.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "ashtech/BFileReader.h"
+#include "cli/ParameterFileRun.h"
+#include "geo/GpsTime.h"
+
+namespace kelvrant {
+
+namespace {
+
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+bool IsOptionLetter(char upper) {
+    return std::string_view("IMONGTSCFPX").find(upper) != std::string_view::npos;
+}
+
+// A number written at the start of the text: leading blanks and one sign are allowed and
+// whatever follows the number is ignored ("1x" reads as 1), as a scanf conversion reads it.
+// Decoded independently of the locale, so a window toolkit's locale cannot turn the decimal
+// point into a comma.
+std::string_view NumberStart(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    text.remove_prefix(i);
+    // from_chars takes a '-' but not a '+'.
+    if (!text.empty() && text[0] == '+' && (text.size() < 2 || text[1] != '-'))
+        text.remove_prefix(1);
+    return text;
+}
+
+bool LeadingInteger(std::string_view text, long long& value) {
+    const std::string_view s = NumberStart(text);
+    const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
+    return result.ec == std::errc();
+}
+
+bool LeadingReal(std::string_view text, double& value) {
+    const std::string_view s = NumberStart(text);
+    const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
+    return result.ec == std::errc();
+}
+
+// The values of the options and their checks, for one run of the scan.
+class OptionReader {
+  public:
+    OptionReader(int argc, const char* const* argv, ConversionJob& job, ProblemSink& sink)
+        : argc_(argc), argv_(argv), job_(job), sink_(sink) {}
+
+    bool Fail(std::string_view text) {
+        sink_.Report(kCmdLineErrorTitle, text);
+        return false;
+    }
+
+    std::string_view Arg(int i) const {
+        const char* a = argv_[i];
+        return a ? std::string_view(a) : std::string_view();
+    }
+
+    // A value that does not fit where the job keeps it is refused, never cut.
+    bool Fits(char option, std::string_view value, std::size_t limit) {
+        if (value.size() <= limit) return true;
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "The value given with the -%c option is too long: %zu characters, at "
+                      "most %zu are allowed.",
+                      option, value.size(), limit);
+        return Fail(text);
+    }
+
+    bool TakePath(char option, std::string& field, std::string_view value) {
+        if (!Fits(option, value, cmdline::kMaxPathLength)) return false;
+        field.assign(value);
+        return true;
+    }
+
+    // Up to `most` values, stopping early at the end of the arguments or at one that begins
+    // with a dash.
+    int TakeList(int most, std::string_view* values) {
+        int n = 0;
+        while (n < most && next_ < argc_ && !Arg(next_).starts_with('-'))
+            values[n++] = Arg(next_++);
+        return n;
+    }
+
+    // One value, whatever it begins with; a missing value is an error.
+    bool TakeOne(std::string_view& value) {
+        if (next_ >= argc_) return Fail(cmdline::kUnrecognizedForm);
+        value = Arg(next_++);
+        return true;
+    }
+
+    bool TakeSwitch(bool& field) {
+        std::string_view value;
+        if (!TakeOne(value)) return false;
+        long long n = 0;
+        if (!LeadingInteger(value, n) || (n != 0 && n != 1))
+            return Fail(cmdline::kUnrecognizedForm);
+        job_.ObsRun = true;
+        field = (n == 1);
+        return true;
+    }
+
+    bool Option(char option) {
+        std::string_view value;
+        switch (option) {
+            case 'I': {
+                std::string_view values[4];
+                const int n = TakeList(4, values);
+                job_.ObsRun = true;
+                std::string* fields[4] = {&job_.BFileName, &job_.EFileName, &job_.SFileName,
+                                          &job_.IonFileName};
+                for (int i = 0; i < n; ++i)
+                    if (!TakePath(option, *fields[i], values[i])) return false;
+                return true;
+            }
+            case 'M':
+                return MetOption();
+            case 'O':
+                if (!TakeOne(value)) return false;
+                job_.ObsRun = true;
+                return TakePath(option, job_.ObsFileName, value);
+            case 'N':
+                if (!TakeOne(value)) return false;
+                job_.ObsRun = true;
+                return TakePath(option, job_.NavFileName, value);
+            case 'G':
+                if (!TakeOne(value)) return false;
+                job_.ObsRun = true;
+                return TakePath(option, job_.NavGFileName, value);
+            case 'T':
+                if (!TakeOne(value)) return false;
+                job_.ObsRun = true;
+                return TakePath(option, job_.OutputPath, value);
+            case 'S':
+                return TakeSwitch(job_.SmoothCode);
+            case 'C':
+                return TakeSwitch(job_.SiteChanges);
+            case 'F': {
+                if (argc_ - next_ < 3) return Fail(cmdline::kUnrecognizedForm);
+                std::string* fields[3] = {&job_.ForcedSession, &job_.ForcedDay, &job_.ForcedYear};
+                for (std::string* field : fields) {
+                    value = Arg(next_++);
+                    if (!Fits(option, value, cmdline::kMaxForcedLength)) return false;
+                    field->assign(value);
+                }
+                job_.ForceNames = true;
+                return true;
+            }
+            case 'P':
+                if (!TakeOne(value)) return false;
+                job_.AutoParamMode = true;
+                return TakePath(option, job_.AutoParamFileName, value);
+            case 'X':
+                job_.RunMinimized = true;
+                return true;
+            default:
+                return Fail(cmdline::kUnrecognizedParameters);
+        }
+    }
+
+    bool MetOption() {
+        std::string_view values[4];
+        const int n = TakeList(4, values);
+        job_.MetRun = true;
+        std::string* names[2] = {&job_.MetInFileName, &job_.MetOutFileName};
+        for (int i = 0; i < n && i < 2; ++i)
+            if (!TakePath('M', *names[i], values[i])) return false;
+        if (n < 2) return Fail(cmdline::kUnrecognizedForm);
+        if (n > 2) {
+            // A week without its seconds (three values) fails on the missing seconds.
+            long long week = -1;
+            if (!LeadingInteger(values[2], week) || week < 0 ||
+                week > std::numeric_limits<std::int32_t>::max())
+                return Fail(cmdline::kUnrecognizedForm);
+            double seconds = -1.0;
+            if (n < 4 || !LeadingReal(values[3], seconds) ||
+                !(seconds >= 0.0 && seconds <= kSecondsPerWeek))
+                return Fail(cmdline::kUnrecognizedForm);
+            job_.MetStartWeek = static_cast<std::int32_t>(week);
+            job_.MetStartSeconds = seconds;
+        }
+        return true;
+    }
+
+    // Scans every argument; false after the first problem.
+    bool Scan() {
+        int arg = 1;
+        while (arg < argc_) {
+            next_ = arg + 1;
+            bool dash = false;
+            for (const char raw : Arg(arg)) {
+                const char c = Upper(raw);
+                if (c == '-') {
+                    dash = true;
+                } else if (!IsOptionLetter(c)) {
+                    return Fail(cmdline::kUnrecognizedParameters);
+                } else if (!dash) {
+                    return Fail(cmdline::kUnrecognizedForm);
+                } else if (!Option(c)) {
+                    return false;
+                }
+            }
+            // The values taken by the options of this token are not scanned as tokens.
+            arg = next_;
+        }
+        return true;
+    }
+
+  private:
+    int argc_;
+    const char* const* argv_;
+    ConversionJob& job_;
+    ProblemSink& sink_;
+    int next_ = 1;
+};
+
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
+                      HeaderSettings& settings, ProblemSink& errorWindow) {
+    if (argc <= 1) return true;
+    OptionReader reader(argc, argv, job, errorWindow);
+    if (argc == 2) return reader.Fail(cmdline::kTooFewParameters);
+
+    job.AutoParamMode = false;
+    job.ForceNames = false;
+    job.RunMinimized = false;
+    job.ClockAdjust = true;
+    job.SmoothCode = true;
+    job.SiteChanges = true;
+    job.OutputDoppler = 1;
+
+    if (!reader.Scan()) return false;
+
+    if (job.ObsRun && job.MetRun) return reader.Fail(cmdline::kIllegalMetCombination);
+    if (job.AutoParamMode) {
+        if (job.ObsRun || job.MetRun) return reader.Fail(cmdline::kIllegalAutoParamCombination);
+        if (!LoadAutoParameters(job.AutoParamFileName, job, settings, errorWindow)) return false;
+    }
+    if (job.ObsRun) NameObsOutputs(job);
+    if (job.MetRun) NameMetOutput(job, settings);
+    return true;
+}
+
+}  // namespace kelvrant

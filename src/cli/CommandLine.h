@@ -1,0 +1,48 @@
+// The command line: ParseCommandLine fills the conversion job from the program's arguments;
+// the output naming rules it applies afterwards are in run/OutputNames.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "run/ConversionJob.h"
+#include "run/OutputNames.h"
+#include "run/ProblemSink.h"
+#include "settings/HeaderSettings.h"
+
+namespace kelvrant {
+
+/// Title of every problem of the command line.
+inline constexpr std::string_view kCmdLineErrorTitle = "Error In Command-Line Parameters";
+
+namespace cmdline {
+inline constexpr std::string_view kTooFewParameters =
+    "Command-line parameters contain errors ... Too few parameters.";
+inline constexpr std::string_view kUnrecognizedForm =
+    "Unrecognized form of the Command-line parameters...\r\n\r\n";
+inline constexpr std::string_view kUnrecognizedParameters =
+    "Command-line parameters contain errors ... Unrecognized Parameters.";
+inline constexpr std::string_view kIllegalMetCombination =
+    "It is illegal to combine meteorological file data options\r\n with other processing "
+    "options.";
+inline constexpr std::string_view kIllegalAutoParamCombination =
+    "It is illegal to combine auto-parameters file with any other\r\ncommand-line parameter "
+    "arguments.\r\n";
+
+/// Longest file name taken from the command line: what the system accepts as a path.
+inline constexpr std::size_t kMaxPathLength = 4095;
+/// Longest -F value (session, day, year).
+inline constexpr std::size_t kMaxForcedLength = 15;
+}  // namespace cmdline
+
+/// Fills `job` from the arguments (argv[0], the program path, is not examined). True when
+/// there were no arguments or the whole command line was accepted and the output names were
+/// completed; false after the first problem was reported to `errorWindow`. Fields set before
+/// the problem keep their values. `settings` gives the site name for the met output name and
+/// receives the header values of an auto-parameters file (-P).
+bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
+                      HeaderSettings& settings, ProblemSink& errorWindow);
+
+}  // namespace kelvrant

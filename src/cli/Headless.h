@@ -1,0 +1,36 @@
+// The program without a window: one conversion from the command line, every problem reported
+// to a sink (stderr as "title: text"), and an exit status that tells scripts the outcome.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "run/ConversionJob.h"
+#include "run/ProblemSink.h"
+#include "settings/ConfigFile.h"
+
+namespace kelvrant {
+
+/// Exit statuses of the program.
+enum : int {
+    kExitSuccess = 0,
+    kExitRunFailed = 1,   ///< a run could not be prepared or did not complete
+    kExitBadCommand = 2,  ///< the command line was rejected, or there was nothing to do
+};
+
+/// True when a window can be shown (DISPLAY or WAYLAND_DISPLAY is set and not empty).
+bool HasDisplay();
+
+/// Reads the configuration file at start-up: a missing file is written with the defaults, an
+/// erroneous one is reported with its line number, left alone and not written at exit.
+void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
+                       ProblemSink& problems);
+
+/// Runs the command line without a window. With no arguments the usage text goes to
+/// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
+/// configuration file `iniPath` is read, the command line parsed and its conversion prepared
+/// and run; problems go to `problems`.
+int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+                ProblemSink& problems, std::FILE* usageOut);
+
+}  // namespace kelvrant

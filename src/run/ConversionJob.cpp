@@ -1,0 +1,17 @@
+// Start-up defaults of the conversion job (see ConversionJob.h).
+#include "run/ConversionJob.h"
+
+#include "geo/Clock.h"
+#include "geo/GpsTime.h"
+
+namespace kelvrant {
+
+ConversionJob MakeDefaultJob() {
+    ConversionJob job;
+    const UtcTime today = NowUtc();
+    CalendarToGpsTime(today.year, today.month, today.day, 0, 0, 0.1, job.MetStartWeek,
+                      job.MetStartSeconds);
+    return job;
+}
+
+}  // namespace kelvrant

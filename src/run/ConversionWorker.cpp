@@ -1,0 +1,234 @@
+// The conversion worker body and the unattended starts (see ConversionWorker.h).
+#include "run/ConversionWorker.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "ashtech/MetLogReader.h"
+#include "rinex/GlonassNavWriter.h"
+#include "rinex/GpsNavWriter.h"
+#include "rinex/LineWriter.h"
+#include "rinex/MetWriter.h"
+#include "rinex/ObsEpoch.h"
+#include "rinex/ObsHeader.h"
+#include "run/HeaderFill.h"
+
+namespace kelvrant {
+namespace {
+
+// Copies the non-empty comments, in their order, and returns how many there were.
+template <typename Dest>
+std::int16_t CopyComments(const std::string (&from)[3], Dest& to) {
+    std::int16_t count = 0;
+    for (const std::string& c : from) {
+        if (!c.empty()) to[static_cast<std::size_t>(count++)] = c.substr(0, 60);
+    }
+    return count;
+}
+
+// A failed write (full disk, file size limit) leaves the stream's error flag set.
+bool WriteFailed(const RunFile& f) {
+    return f.file != nullptr && std::ferror(f.file) != 0;
+}
+
+void ReportWriteError(ProblemSink& problems, const RunFile& f) {
+    problems.Report(runtext::kWriteErrorTitle,
+                    Format("%s\n\n%s", std::string(runtext::kWriteError).c_str(), f.name.c_str()));
+}
+
+// Flushes an output and reports a failure to write it.
+bool FlushOutput(ProblemSink& problems, const RunFile& f) {
+    if (f.file == nullptr) return true;
+    if (std::fflush(f.file) != 0 || std::ferror(f.file) != 0) {
+        ReportWriteError(problems, f);
+        return false;
+    }
+    return true;
+}
+
+bool NavigationStage(RunFileSet& files, ProblemSink& problems) {
+    const bool gpsOpen = files.NavFile.IsOpen();
+    const bool gloOpen = files.NavGFile.IsOpen();
+    if (!gpsOpen && !gloOpen) return true;
+    const int gpsSlot =
+        gpsOpen ? OpenGpsNav(kProgramName, 1, files.NavFile.file, files.NavHeader) : -1;
+    const int gloSlot =
+        gloOpen ? OpenGlonassNav(kProgramName, files.NavGFile.file, files.NavHeader) : -1;
+    AshNavRecord record;
+    bool glonassSeen = false;
+    while (files.NavReader.NextRecord(record) != 0) {
+        if (record.satellite <= 32) {
+            if (gpsOpen) WriteGpsNavRecord(gpsSlot, record.satellite, record);
+        } else if (gloOpen) {
+            // The first GLONASS record dates the header's correction to system time.
+            if (!glonassSeen) SetGlonassCorrection(files.NavHeader, record);
+            glonassSeen = true;
+            WriteGlonassNavRecord(gloSlot, record.satellite, record);
+        }
+    }
+    if (gpsOpen) CloseGpsNav(gpsSlot);
+    if (gloOpen) {
+        if (glonassSeen) RewriteGlonassNavHeader(gloSlot, files.NavHeader);
+        CloseGlonassNav(gloSlot);
+    }
+    return FlushOutput(problems, files.NavFile) && FlushOutput(problems, files.NavGFile);
+}
+
+void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
+    progress.Publish(percent);
+    if (options.progressObserver) options.progressObserver(percent);
+}
+
+bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                      ProgressState& progress, const WorkerOptions& options) {
+    if (!files.ObsFile.IsOpen()) return true;
+    const BFileHeader& header = files.ObsReader.Header();
+    const int slot = OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
+                             files.ObsHeader.firstSeconds, header.DataType(),
+                             ReceiverClassOf(header.ReceiverType()), job.SmoothCode ? 1 : 0,
+                             job.SiteChanges ? 1 : 0, job.ClockAdjust ? 1 : 0);
+    WriteObsHeader(slot, files.ObsHeader);
+    const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
+    EpochRecord epoch;
+    // One buffer for the whole run: bytes of a slot beyond the blocks a file holds keep what
+    // they held before, exactly as the reader leaves them.
+    auto satellites = std::make_unique<SatelliteSlots>();
+    bool ok = true;
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (progress.StopRequested()) break;
+        Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
+        if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
+        WriteObsEpoch(slot, epoch, *satellites);
+        if (WriteFailed(files.ObsFile)) {
+            ReportWriteError(problems, files.ObsFile);
+            ok = false;
+            break;
+        }
+    }
+    CloseObs(slot);
+    return ok && FlushOutput(problems, files.ObsFile);
+}
+
+bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+              ProgressState& progress, const WorkerOptions& options) {
+    if (!files.MetOutFile.IsOpen()) return true;
+    MetLogReader reader;
+    const int slot = OpenMet(kProgramName, files.MetOutFile.file, files.MetHeader);
+    long length = 0;
+    if (files.MetInFile.IsOpen()) {
+        std::fseek(files.MetInFile.file, 0, SEEK_END);
+        length = std::ftell(files.MetInFile.file);
+        std::fseek(files.MetInFile.file, 0, SEEK_SET);
+    }
+    reader.Start(files.MetInFile.file, job.MetStartWeek, job.MetStartSeconds, job.MetUtcToGps);
+    int error = 0;
+    std::int32_t line = 0;
+    std::string name;
+    std::int32_t week = 0;
+    double seconds = 0.0;
+    double pressure = 0.0;
+    double temperature = 0.0;
+    double humidity = 0.0;
+    bool ok = true;
+    while (reader.NextRecord(error, line, name, kMetNameBufferSize, week, seconds, pressure,
+                             temperature, humidity) != 0) {
+        WriteMetRecord(slot, week, seconds, pressure, temperature, humidity);
+        const long position = reader.InputPosition();
+        Publish(progress, options,
+                length > 0
+                    ? std::trunc(
+                          100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
+                    : 100.0);
+        if (WriteFailed(files.MetOutFile)) {
+            ReportWriteError(problems, files.MetOutFile);
+            ok = false;
+            break;
+        }
+    }
+    if (ok && error != 0) {
+        problems.Report(runtext::kMetErrorTitle,
+                        Format("At line %ld the Met. file reader reports:\n\n  %s",
+                               static_cast<long>(line), MetErrorText(error)));
+        if (options.pauseAfterMetError)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        ok = false;
+    }
+    CloseMet(slot);
+    return ok && FlushOutput(problems, files.MetOutFile);
+}
+
+}  // namespace
+
+bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
+                     ProblemSink& problems) {
+    if (!job.ObsRun) return false;
+    job.SaveConfigOnExit = false;
+    if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
+                       job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
+        return false;
+    }
+    ObsHeaderRecord& obs = files.ObsHeader;
+    obs = ObsHeaderRecord{};
+    obs.markerName = settings.SiteName.substr(0, 60);
+    obs.markerNumber = settings.SiteNumber.substr(0, 60);
+    obs.runBy = settings.CreateAgency.substr(0, 20);
+    obs.observer = settings.Observer.substr(0, 20);
+    obs.observingAgency = settings.ObserverAgency.substr(0, 40);
+    obs.commentCount = CopyComments(settings.Comment, obs.comments);
+    obs.receiverType = settings.RcvrType.substr(0, 20);
+    obs.receiverNumber = settings.RcvrSerNum.substr(0, 20);
+    obs.receiverVersion = settings.RcvrVer.substr(0, 20);
+    obs.antennaType = settings.AntType.substr(0, 20);
+    obs.antennaNumber = settings.AntSerNum.substr(0, 20);
+    obs.intervalPresent = settings.WriteEpInt != 0 ? 1 : 0;
+    obs.satelliteListPresent = settings.WriteSats != 0 ? 1 : 0;
+
+    // A parameter file's receiver type stands unless an S-file supplies one.
+    const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
+    const std::string savedType = obs.receiverType;
+    FillObsHeader(obs, files.ObsReader, &files.NavReader, &files.Site, &files.Ion);
+    if (keepReceiverType) obs.receiverType = savedType;
+
+    SetObservationTypes(obs, files.ObsReader.Header().DataType(), settings.AllowDoplr == 0);
+    if (settings.ApproxPosUseData == 0) {
+        obs.approxX = settings.ApproxPos[0];
+        obs.approxY = settings.ApproxPos[1];
+        obs.approxZ = settings.ApproxPos[2];
+    }
+    if (files.Site.loaded == 0) {
+        obs.antennaNorth = settings.AntOffsets[0];
+        obs.antennaEast = settings.AntOffsets[1];
+        obs.antennaSlant = settings.AntOffsets[2];
+        obs.antennaRadius = settings.AntOffsets[3];
+        obs.antennaDeltaVertical = settings.AntOffsets[4];
+    }
+
+    NavHeaderRecord& nav = files.NavHeader;
+    nav = NavHeaderRecord{};
+    nav.runBy = settings.CreateAgency.substr(0, 20);
+    nav.commentCount = CopyComments(settings.Comment, nav.comments);
+    CopyIonToNavHeader(nav, files.Ion);
+    return true;
+}
+
+bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
+                     ProblemSink& problems) {
+    if (!job.MetRun) return false;
+    job.SaveConfigOnExit = false;
+    if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
+    FillMetHeaderFromSettings(settings, files.MetHeader);
+    job.MetUtcToGps = settings.MetUtc2Gps;
+    return true;
+}
+
+bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                         ProgressState& progress, const WorkerOptions& options) {
+    bool ok = NavigationStage(files, problems);
+    if (ok) ok = ObservationStage(job, files, problems, progress, options);
+    if (ok) ok = MetStage(job, files, problems, progress, options);
+    progress.SetDone();
+    return ok;
+}
+
+}  // namespace kelvrant

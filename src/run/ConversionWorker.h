@@ -1,0 +1,50 @@
+// The conversion worker body (navigation, observation and met stages) and the unattended
+// starts that fill the header records from the settings. The window side owns the thread and
+// polls the progress; headless runs call the worker directly.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "run/ConversionJob.h"
+#include "run/ProblemSink.h"
+#include "run/Progress.h"
+#include "run/RunFiles.h"
+#include "settings/HeaderSettings.h"
+
+namespace kelvrant {
+
+namespace runtext {
+inline constexpr std::string_view kWriteErrorTitle = "File Write Error";
+inline constexpr std::string_view kWriteError =
+    "Cannot write the output file: the disk may be full or the file too large.";
+inline constexpr std::string_view kMetErrorTitle =
+    "Terminating: Error Reading Meteorological Data.";
+}  // namespace runtext
+
+/// Prepares an unattended observation/navigation run from the job and the settings: clears
+/// SaveConfigOnExit, opens and checks every file, fills the observation and navigation header
+/// records. False when nothing is to run (a problem was reported, files closed).
+bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
+                     ProblemSink& problems);
+
+/// The same for a met run (also sets the job's MetUtcToGps from the settings).
+bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
+                     ProblemSink& problems);
+
+struct WorkerOptions {
+    /// Wait 2000 ms after reporting a met reader error (an unattended windowed run, so the
+    /// error window is seen before the program ends).
+    bool pauseAfterMetError = false;
+    /// Called on the worker thread after every published percentage (tests, terminals).
+    std::function<void(double)> progressObserver;
+};
+
+/// The worker body: writes the navigation files from the E-file, the observation file from the
+/// B-file index (publishing the percentage and stopping after the current epoch when a stop is
+/// requested), and the met file. Sets the progress done flag at the end. Returns false when a
+/// failure was reported (a write error, or a met reader error).
+bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                         ProgressState& progress, const WorkerOptions& options = {});
+
+}  // namespace kelvrant

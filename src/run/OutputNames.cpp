@@ -1,0 +1,136 @@
+// The output naming rules (see OutputNames.h).
+#include "run/OutputNames.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+#include "ashtech/BFileReader.h"
+#include "geo/GpsTime.h"
+
+namespace kelvrant {
+
+namespace {
+
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string UpperText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = Upper(c);
+    return out;
+}
+
+// The file name part of a path (base name and extension).
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Output path rule: a given path ends in '/'; an empty one becomes the directory of `source`.
+void CompleteOutputPath(ConversionJob& job, const std::string& source) {
+    if (!job.OutputPath.empty()) {
+        if (job.OutputPath.back() != '/') job.OutputPath += '/';
+    } else {
+        job.OutputPath = SplitPath(source).directory;
+    }
+}
+
+// Places an output name in the output path, dropping a directory given with it. A parameter
+// file may name an output by its full path, which is kept.
+void PlaceInOutputPath(const ConversionJob& job, std::string& name) {
+    if (name.empty()) return;
+    if (job.AutoParamMode && std::filesystem::path(name).is_absolute()) return;
+    name = job.OutputPath + FileNamePart(name);
+}
+
+}  // namespace
+
+PathParts SplitPath(const std::string& path) {
+    PathParts parts;
+    const auto slash = path.rfind('/');
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (slash != std::string::npos) parts.directory = path.substr(0, slash + 1);
+    const std::filesystem::path p(file);
+    parts.base = p.stem().string();
+    parts.extension = p.extension().string();
+    return parts;
+}
+
+char ConvertSessionCharacter(char c) {
+    const char u = Upper(c);
+    if (u >= 'A' && u <= 'I') return static_cast<char>('1' + (u - 'A'));
+    if (u >= 'J' && u <= 'Z') return static_cast<char>(u - 9);
+    return u;
+}
+
+std::string MakeMetFileName(const std::string& directory, std::int32_t dayOfYear, std::int32_t year,
+                            const std::string& site, char session) {
+    char tail[48];
+    std::snprintf(tail, sizeof tail, "%03ld%c.%02ldM", static_cast<long>(dayOfYear),
+                  ConvertSessionCharacter(session), static_cast<long>(year % 100));
+    return directory + site + tail;
+}
+
+void NameObsOutputs(ConversionJob& job) {
+    if (job.BFileName.empty()) return;
+    const PathParts parts = SplitPath(job.BFileName);
+
+    if (job.ObsFileName.empty() && job.NavFileName.empty() && job.NavGFileName.empty()) {
+        const std::string& base = parts.base;
+        const std::string site = base.size() > 1 ? base.substr(1, 4) : std::string();
+        std::string day = parts.extension.size() > 1 ? parts.extension.substr(1, 3) : "";
+        std::string session;
+        std::string year;
+        bool make = true;
+        if (job.ForceNames) {
+            session = job.ForcedSession;
+            day = job.ForcedDay;
+            year = job.ForcedYear;
+        } else if (base.size() == 8) {
+            session = ConvertSessionCharacter(base[5]);
+            year = base.substr(6, 2);
+        } else if (base.size() >= 9) {
+            session = UpperText(base.substr(5, 3));
+            year = base.substr(8, 2);
+        } else {
+            make = false;
+        }
+        if (make) {
+            const std::string stem = parts.directory + site + day + session + "." + year;
+            job.ObsFileName = stem + "O";
+            job.NavFileName = stem + "N";
+            job.NavGFileName = stem + "G";
+        }
+        // Only GPS+GLONASS receivers get a GLONASS navigation file.
+        if (!IsGlonassReceiver(ReadBFileReceiverType(job.BFileName))) job.NavGFileName.clear();
+    }
+
+    CompleteOutputPath(job, job.BFileName);
+    PlaceInOutputPath(job, job.ObsFileName);
+    PlaceInOutputPath(job, job.NavFileName);
+    PlaceInOutputPath(job, job.NavGFileName);
+}
+
+void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {
+    if (job.MetInFileName.empty()) return;
+    if (job.MetOutFileName.empty()) {
+        std::string site = settings.SiteName.substr(0, 4);
+        if (site.find(' ') != std::string::npos) site.clear();
+        if (site.size() < 4) site = "XXXX";
+        std::int32_t year = 0, dayOfYear = 0, hour = 0, minute = 0;
+        double seconds = 0.0;
+        // The nanosecond keeps an exact midnight on its own day.
+        GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds + 0.000000001, year, dayOfYear,
+                           hour, minute, seconds);
+        job.MetOutFileName =
+            MakeMetFileName(SplitPath(job.MetInFileName).directory, dayOfYear, year, site, 'A');
+    }
+    CompleteOutputPath(job, job.MetInFileName);
+    PlaceInOutputPath(job, job.MetOutFileName);
+}
+
+}  // namespace kelvrant

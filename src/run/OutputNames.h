@@ -1,0 +1,38 @@
+// The output naming rules: the observation, navigation and met file names made from the input
+// names (Ashtech download convention), and where the outputs go.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "run/ConversionJob.h"
+#include "settings/HeaderSettings.h"
+
+namespace kelvrant {
+
+/// Completes the observation, navigation and GLONASS navigation output names and the output
+/// path from the B-file name (nothing when it is empty).
+void NameObsOutputs(ConversionJob& job);
+
+/// Completes the met output name and the output path from the met input name (nothing when it
+/// is empty); the site is the first four characters of the configured site name.
+void NameMetOutput(ConversionJob& job, const HeaderSettings& settings);
+
+/// directory + site + day of year as three digits + converted session character + "." +
+/// two-digit year + "M". `directory` is empty or ends in '/'.
+std::string MakeMetFileName(const std::string& directory, std::int32_t dayOfYear, std::int32_t year,
+                            const std::string& site, char session);
+
+/// Session character of a file name: upper-cased, A..I become 1..9 and J..Z become A..Q;
+/// anything else is kept.
+char ConvertSessionCharacter(char c);
+
+/// A path split at its last '/' and the last '.' of its file name.
+struct PathParts {
+    std::string directory;  ///< empty, or ends in '/'
+    std::string base;       ///< file name without extension
+    std::string extension;  ///< with its dot, or empty
+};
+PathParts SplitPath(const std::string& path);
+
+}  // namespace kelvrant
