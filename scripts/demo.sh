@@ -17,6 +17,9 @@ cd "$out"
 run() {
   env -u DISPLAY -u WAYLAND_DISPLAY KELVRANT_CONFIG="$root/out/Kelvrant.INI" "$kelvrant" "$@"
 }
+if [ ! -e "$root/out/Kelvrant.INI" ]; then
+  echo "(a first run: kelvrant says that it writes its default settings to out/Kelvrant.INI)"
+fi
 echo "kelvrant -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342"
 run -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342
 # The met log is stamped with the time of day; week and seconds give its day.
