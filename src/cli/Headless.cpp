@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,14 +32,6 @@ void PrintUsage(const char* programPath, std::FILE* out) {
         if (c != '\r') plain += c;
     std::fwrite(plain.data(), 1, plain.size(), out);
     std::fflush(out);
-}
-
-// The running executable's path (the configuration file lives beside it).
-std::string ExecutablePath(const char* argv0) {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.string();
-    return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
 }
 
 }  // namespace
@@ -72,7 +63,8 @@ bool HasDisplay() {
     return false;
 }
 
-int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::FILE* usageOut) {
+int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+                ProblemSink& problems, std::FILE* usageOut) {
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
         problems.Report(kHeadlessTitle, HasDisplay()
@@ -87,7 +79,6 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
     ConversionJob job = MakeDefaultJob();
     ConfigStore config;
     config.ResetToStartup();
-    const std::string iniPath = ConfigFilePathBeside(ExecutablePath(argv[0]));
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 

@@ -95,5 +95,50 @@ TEST(headless, a_prepared_run_leaves_no_scratch_file) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("obs")));
 }
 
+// The program as installed: no Kelvrant.INI beside it, so its settings live in the user's
+// configuration folder, written with the defaults at the first run and read from then on; a
+// Kelvrant.INI put beside the program makes it a portable install that keeps its own.
+TEST(headless, settings_live_in_the_users_folder_unless_the_install_is_portable) {
+    test::TempDir dir;
+    // A copy in a folder of its own: the build tree may hold a configuration file beside
+    // the built program.
+    const std::filesystem::path exe = dir.path() / "bin" / "kelvrant";
+    std::filesystem::create_directories(exe.parent_path());
+    std::filesystem::copy_file(KelvrantExe(), exe);
+    test::WriteFile(dir.File("A03008.NMA"),
+                    "$GPGXP,000010.00\n$GPXDR,P,1.0132,B,1,C,25.3,C,2,H,45.0,P,3\n");
+    const std::vector<std::string> argv{exe.string(), "-M",   "A03008.NMA",
+                                        "out.03M",    "1200", "259200"};
+    const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.File("cfg"), "HOME=/nonexistent"};
+    const std::vector<std::string> unset{"DISPLAY", "WAYLAND_DISPLAY", "KELVRANT_CONFIG"};
+    const std::string userIni = dir.File("cfg/kelvrant/Kelvrant.INI");
+    const auto marker = [&] {
+        const std::string met = test::ReadFile(dir.File("out.03M"));
+        return met.substr(0, met.find(" MARKER NAME"));
+    };
+
+    auto r = RunProcess(argv, env, unset, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "ERROR: Could not open configuration file (i.e., .INI): A default set of parameters "
+              "will be used and written the file " +
+                  userIni + ".\n");
+    ASSERT_TRUE(std::filesystem::exists(userIni));
+
+    const std::string written = test::ReadFile(userIni);
+    test::WriteFile(userIni, written.substr(0, written.find("SITE_NAME=")) + "SITE_NAME=USER" +
+                                 written.substr(written.find('\n', written.find("SITE_NAME="))));
+    r = RunProcess(argv, env, unset, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(marker().find("USER"), std::string::npos) << marker();
+
+    test::WriteFile((exe.parent_path() / "Kelvrant.INI").string(), "[RINEXDAT]\nSITE_NAME=PORT\n");
+    r = RunProcess(argv, env, unset, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(marker().find("PORT"), std::string::npos) << marker();
+}
+
 }  // namespace
 }  // namespace kelvrant
