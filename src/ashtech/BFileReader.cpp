@@ -49,6 +49,7 @@ constexpr double kMaxStepBack = 1.0;
 // Logging may pause for hours (a receiver left tracking overnight with the recording stopped);
 // a jump beyond a day between neighbouring epochs is damage.
 constexpr double kMaxGap = 86400.0;
+constexpr double kMaxCoordinate = 1e8;
 
 bool SeekTo(std::FILE* f, std::int64_t offset) {
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
@@ -165,6 +166,9 @@ BFileReader::Candidate BFileReader::ReadCandidate(std::int64_t offset, EpochReco
     if (count < 0 || count > kMaxSatellites) return Candidate::Implausible;
     const double time = epoch.Time();
     if (!(time >= 0.0 && time < kSecondsPerWeek)) return Candidate::Implausible;
+    // Earth-fixed coordinates of a receiver on or near the ground (or 0 without a fix).
+    for (double v : {epoch.X(), epoch.Y(), epoch.Z()})
+        if (!(std::fabs(v) < kMaxCoordinate)) return Candidate::Implausible;
     // The site name is text (or unset); an all-zero record is padding, not an epoch.
     bool allZero = true;
     for (std::size_t i = 0; i < EpochRecord::kSize; ++i)

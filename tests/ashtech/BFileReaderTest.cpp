@@ -237,9 +237,9 @@ TEST(bfile_index, week_rolls_over_between_604770_and_30) {
 }
 
 TEST(bfile_index, hours_long_gaps_and_steps_back_of_the_receiver_clock_are_no_damage) {
-    OpenedFile f(EpochsAt({1000.0, 1030.0, 1029.5, 1060.0, 1060.0 + 20 * 3600.0,
-                           1090.0 + 20 * 3600.0})
-                     .Bytes());
+    OpenedFile f(
+        EpochsAt({1000.0, 1030.0, 1029.5, 1060.0, 1060.0 + 20 * 3600.0, 1090.0 + 20 * 3600.0})
+            .Bytes());
     ASSERT_EQ(f.result, 1);
     EXPECT_EQ(f.reader.LastEpochIndex(), 5);
     EXPECT_EQ(f.reader.DamagedStretches(), 0);
