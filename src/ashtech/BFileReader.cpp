@@ -207,7 +207,10 @@ void BFileReader::CountDamage(std::int64_t from, std::int64_t to) {
 std::int64_t BFileReader::Resynchronise(std::int64_t from, std::int64_t end) {
     // As robust decoders of binary streams do: look at every byte for an epoch that is
     // plausible on its own, follows the last good epoch, and is confirmed by the record after
-    // it (or ends the file).
+    // it (or ends the file). Unused fields are zero, so inside a record a run of zeros can
+    // pass for an epoch without satellites: away from the start of the data, the epoch found
+    // and the one confirming it must hold satellites, and time must advance between them.
+    const auto headerSize = static_cast<std::int64_t>(BFileHeader::kSize);
     EpochRecord epoch;
     EpochRecord next;
     auto satellites = std::make_unique<SatelliteSlots>();
@@ -215,13 +218,18 @@ std::int64_t BFileReader::Resynchronise(std::int64_t from, std::int64_t end) {
         at = PastZeros(at, end);
         std::int64_t size = 0;
         if (ReadCandidate(at, epoch, *satellites, size) != Candidate::Plausible) continue;
+        const bool strict = at != headerSize;
+        if (strict && epoch.SatCount() < 1) continue;
         if (firstTime_ >= 0.0 && !PlausibleSuccessor(lastWeek_, lastTime_, epoch.Time())) continue;
         if (at + size >= end) return at;
         std::int64_t nextSize = 0;
         const Candidate after = ReadCandidate(at + size, next, *satellites, nextSize);
         if (after == Candidate::Short) return at;
-        if (after == Candidate::Plausible && PlausibleSuccessor(0, epoch.Time(), next.Time()))
-            return at;
+        if (after != Candidate::Plausible || !PlausibleSuccessor(0, epoch.Time(), next.Time()))
+            continue;
+        if (!strict) return at;
+        const std::int32_t week = WeekAfter(0, epoch.Time(), next.Time());
+        if (next.SatCount() >= 1 && (week > 0 || next.Time() > epoch.Time())) return at;
     }
     return end;
 }

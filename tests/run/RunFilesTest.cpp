@@ -294,6 +294,7 @@ TEST_F(prepare_obs_run, outputs_that_cannot_be_created) {
     nav = File("nav");
     navG = missing;
     ion = File("ion");
+    WriteFile(ion, std::string(74, '\0'));
     EXPECT_FALSE(Prepare());
     ExpectProblem("File Open Error",
                   "Cannot Open Entered RINEX GLONASS Navigation File.\n\n" + missing + kMissing);
