@@ -230,6 +230,9 @@ Span FilledSpan(std::int32_t headerWeek, double firstSeconds, double lastSeconds
     h.week = headerWeek;
     BFileBuilder builder(h);
     builder.Add(Epoch(firstSeconds, {}));
+    // Epochs in between keep every gap under the day the reader takes as plausible.
+    for (double t = firstSeconds + 40000.0; t < lastSeconds; t += 40000.0)
+        builder.Add(Epoch(t, {}));
     builder.Add(Epoch(lastSeconds, {}));
     OpenedBFile b(builder);
     ObsHeaderRecord r;
