@@ -130,8 +130,7 @@ void BM_IndexPass(benchmark::State& state) {
     const double rssBefore = CurrentRssMb();
     double rssMax = rssBefore;
     for (auto _ : state) {
-        if (reader.Open(session.bfile, true, true) != 1 ||
-            reader.LastEpochIndex() != epochs - 1) {
+        if (reader.Open(session.bfile, true, true) != 1 || reader.LastEpochIndex() != epochs - 1) {
             state.SkipWithError("index pass failed");
             return;
         }

@@ -14,6 +14,7 @@
 #include "geo/Clock.h"
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
+#include "run/HeaderFill.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxBinaryInput) return -1;
