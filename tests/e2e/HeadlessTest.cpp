@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -78,21 +79,25 @@ TEST(headless, a_failed_preparation_fails_the_run) {
     const std::string b = dir.File("BN102A97.323");
     const auto r = RunHeadless({"-I", b, dir.File("EN102A97.323")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "File Open Error: Cannot Open Entered B-File.\n\n" + b + "\n");
-    // The outputs were created before the B-file was tried; they stay, empty.
-    EXPECT_TRUE(std::filesystem::exists(dir.File("N1023231.97O")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("N1023231.97N")));
+    EXPECT_EQ(r.err, "File Open Error: Cannot Open Entered B-File.\n\n" + b +
+                         ": No such file or directory\n");
+    // No output is created before every input was checked.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("N1023231.97O")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("N1023231.97N")));
 }
 
-TEST(headless, a_prepared_run_leaves_no_scratch_file) {
+TEST(headless, a_bfile_without_epochs_fails_naming_it_and_writes_nothing) {
     test::TempDir dir;
     test::WriteFile(dir.File("BN102A97.323"), test::BFileHeaderBytes("GG24", 1000));
     const auto r = RunHeadless({"-I", "BN102A97.323", "-N", "nav", "-O", "obs"}, dir.path());
-    // A B-file without epochs converts to a header-only observation file.
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_FALSE(entry.path().filename().string().starts_with("Kelvrant.~"));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("obs")));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error Reading B-File: The B-File holds no readable epoch.\n\n" +
+                         dir.File("BN102A97.323")),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 // The program as installed: no Kelvrant.INI beside it, so its settings live in the user's
