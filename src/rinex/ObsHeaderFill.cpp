@@ -9,6 +9,7 @@
 #include "ashtech/EFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
+#include "geo/LeapSeconds.h"
 #include "rinex/LineWriter.h"
 #include "rinex/ObsHeader.h"
 
@@ -42,11 +43,13 @@ std::int32_t ClampWeek(std::int64_t week) {
     return static_cast<std::int32_t>(week);
 }
 
-// Whole seconds toward zero; a spacing no int32 holds (only from corrupt times) gives 0.
+// The spacing in whole seconds; 0 when it is none (sub-second or fractional data) or no
+// int32 holds it (only from corrupt times). Spacings come from millisecond time tags.
 std::int32_t WholeSeconds(float interval) {
-    const double t = std::trunc(static_cast<double>(interval));
-    if (!(std::fabs(t) < 2147483647.0)) return 0;
-    return static_cast<std::int32_t>(t);
+    const double t = static_cast<double>(interval);
+    const double whole = std::round(t);
+    if (!(std::fabs(t - whole) < 0.0005) || !(std::fabs(whole) < 2147483647.0)) return 0;
+    return static_cast<std::int32_t>(whole);
 }
 
 }  // namespace
@@ -143,7 +146,10 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
     }
 
     // 9. Leap seconds.
-    record.leapSeconds = ion != nullptr && ion->loaded != 0 ? ion->LeapSeconds() : 0;
+    // Without an ION file the data's date gives GPS - UTC, which a mixed header must state.
+    record.leapSeconds = ion != nullptr && ion->loaded != 0
+                             ? ion->LeapSeconds()
+                             : GpsMinusUtcAt(record.firstWeek, record.firstSeconds);
 }
 
 void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,

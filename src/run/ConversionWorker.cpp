@@ -1,6 +1,7 @@
 // The conversion worker body and the unattended starts (see ConversionWorker.h).
 #include "run/ConversionWorker.h"
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -164,6 +165,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
+        // Only a GLONASS navigation file the user asked for is worth failing the run over.
+        problems.Report(runtext::kNavFileWarning,
+                        std::string(runtext::kGlonassNavSkipped) + "\n\n" + job.NavGFileName);
+        job.NavGFileName.clear();
+    }
     if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
                        job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
         return false;
@@ -181,8 +188,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     obs.receiverVersion = settings.RcvrVer.substr(0, 20);
     obs.antennaType = settings.AntType.substr(0, 20);
     obs.antennaNumber = settings.AntSerNum.substr(0, 20);
-    obs.intervalPresent = settings.WriteEpInt != 0 ? 1 : 0;
-    obs.satelliteListPresent = settings.WriteSats != 0 ? 1 : 0;
+    const HeaderOverrides& given = job.Overrides;
+    obs.intervalPresent = given.intervalLine.value_or(settings.WriteEpInt != 0) ? 1 : 0;
+    obs.satelliteListPresent = given.obsCounts.value_or(settings.WriteSats != 0) ? 1 : 0;
 
     // A parameter file's receiver type stands unless an S-file supplies one.
     const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
@@ -190,7 +198,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     FillObsHeader(obs, files.ObsReader, &files.NavReader, &files.Site, &files.Ion);
     if (keepReceiverType) obs.receiverType = savedType;
 
-    SetObservationTypes(obs, files.ObsReader.Header().DataType(), settings.AllowDoplr == 0);
+    SetObservationTypes(obs, files.ObsReader.Header().DataType(),
+                        !given.doppler.value_or(settings.AllowDoplr != 0));
+    const std::array<double, 3> dataPosition = {obs.approxX, obs.approxY, obs.approxZ};
     if (settings.ApproxPosUseData == 0) {
         obs.approxX = settings.ApproxPos[0];
         obs.approxY = settings.ApproxPos[1];
@@ -203,12 +213,16 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaRadius = settings.AntOffsets[3];
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
+    ApplyObsOverrides(given, dataPosition, obs);
+    // Archives refuse a blank MARKER NAME; the download's own name knows the site.
+    if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);
 
     NavHeaderRecord& nav = files.NavHeader;
     nav = NavHeaderRecord{};
     nav.runBy = settings.CreateAgency.substr(0, 20);
     nav.commentCount = CopyComments(settings.Comment, nav.comments);
     CopyIonToNavHeader(nav, files.Ion);
+    ApplyNavOverrides(given, nav);
     return true;
 }
 
@@ -218,6 +232,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
     FillMetHeaderFromSettings(settings, files.MetHeader);
+    ApplyMetOverrides(job.Overrides, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }
