@@ -26,7 +26,7 @@ TEST(leap_seconds, by_gps_time) {
     double seconds = 0.0;
     CalendarToGpsTime(2017, 1, 1, 12, 0, 0.0, week, seconds);
     EXPECT_EQ(GpsMinusUtcAt(week, seconds), 18);
-    EXPECT_EQ(GpsMinusUtcAt(week, seconds - 86400.0), 17);
+    EXPECT_EQ(GpsMinusUtcAt(week - 1, seconds + 604800.0 - 86400.0), 17);
     EXPECT_EQ(GpsMinusUtcAt(2448, 208800.0), 18);
 }
 
