@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "ObsTestSupport.h"
 #include "ashtech/BFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
 #include "geo/LeapSeconds.h"
-#include "rinex/ObsHeader.h"
+#include "rinex/ObsTestSupport.h"
+#include "run/HeaderFill.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
 
