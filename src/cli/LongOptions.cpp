@@ -8,11 +8,10 @@
 #include <system_error>
 
 #include "rinex/ObsHeader.h"
+#include "settings/HeaderSettings.h"
 
 namespace kelvrant {
 namespace {
-
-using R = ObsHeaderRecord;
 
 // A number written in full, in any locale's program ("1.5", "-2e3"); nothing may follow it.
 std::optional<double> Number(std::string_view text) {
@@ -53,9 +52,9 @@ constexpr double kMaxCoordinate = 999999999.9999;
 constexpr double kMaxOffset = 2000.0;
 
 // A header text refused when longer than its field, never cut.
-template <std::size_t Width>
+template <int Width>
 bool Text(std::string_view value, std::optional<std::string>& field, std::string& why) {
-    if (value.size() > Width) {
+    if (value.size() > static_cast<std::size_t>(Width)) {
         why = "at most " + std::to_string(Width) + " characters";
         return false;
     }
@@ -74,7 +73,7 @@ bool Switch(std::string_view value, ConversionJob& job, CommandLineExtras&, std:
     return true;
 }
 
-template <std::size_t Width, std::optional<std::string> HeaderOverrides::*Field>
+template <int Width, std::optional<std::string> HeaderOverrides::*Field>
 bool TextOption(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
     return Text<Width>(value, job.Overrides.*Field, why);
 }
@@ -123,8 +122,8 @@ bool TakeComment(std::string_view value, ConversionJob& job, CommandLineExtras&,
         why = "at most " + std::to_string(kMaxComments) + " comments";
         return false;
     }
-    if (value.size() > R::kCommentWidth) {
-        why = "at most " + std::to_string(R::kCommentWidth) + " characters";
+    if (value.size() > static_cast<std::size_t>(headerwidth::kComment)) {
+        why = "at most " + std::to_string(headerwidth::kComment) + " characters";
         return false;
     }
     job.Overrides.comments.emplace_back(value);
@@ -162,19 +161,19 @@ using H = HeaderOverrides;
 
 const LongOption kOptions[] = {
     {"marker", "NAME", "MARKER NAME (at most 60 characters)", false,
-     TextOption<R::kMarkerWidth, &H::markerName>},
+     TextOption<headerwidth::kSiteName, &H::markerName>},
     {"marker-number", "NUMBER", "MARKER NUMBER (at most 60 characters)", false,
-     TextOption<R::kMarkerWidth, &H::markerNumber>},
+     TextOption<headerwidth::kSiteNumber, &H::markerNumber>},
     {"observer", "NAME", "observer (at most 20 characters)", true,
-     TextOption<R::kObserverWidth, &H::observer>},
+     TextOption<headerwidth::kObserver, &H::observer>},
     {"agency", "NAME", "observing agency (at most 40 characters)", true,
-     TextOption<R::kAgencyWidth, &H::agency>},
+     TextOption<headerwidth::kObservAgency, &H::agency>},
     {"receiver-number", "NUMBER", "receiver serial number (at most 20 characters)", true,
-     TextOption<R::kReceiverWidth, &H::receiverNumber>},
+     TextOption<headerwidth::kRcvrSN, &H::receiverNumber>},
     {"antenna", "TYPE", "antenna type (at most 20 characters)", true,
-     TextOption<R::kAntennaWidth, &H::antennaType>},
+     TextOption<headerwidth::kAntType, &H::antennaType>},
     {"antenna-number", "NUMBER", "antenna serial number (at most 20 characters)", true,
-     TextOption<R::kAntennaWidth, &H::antennaNumber>},
+     TextOption<headerwidth::kAntSN, &H::antennaNumber>},
     {"antenna-height", "H", "antenna height H in metres (ANTENNA: DELTA H/E/N)", true,
      TakeAntennaHeight},
     {"antenna-offsets", "H,E,N", "antenna height, east and north offsets in metres", true,

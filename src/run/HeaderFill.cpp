@@ -83,10 +83,10 @@ namespace {
 // The comments of the command line in the places of a header, as many as it has.
 template <std::size_t N>
 std::int16_t PlaceComments(const std::vector<std::string>& from, std::array<std::string, N>& to,
-                           std::size_t width) {
+                           int width) {
     std::size_t n = 0;
     for (; n < from.size() && n < N; ++n)
-        to[n] = from[n].substr(0, width);
+        to[n] = CutToWidth(from[n], width);
     for (std::size_t i = n; i < N; ++i)
         to[i].clear();
     return static_cast<std::int16_t>(n);
@@ -96,17 +96,16 @@ std::int16_t PlaceComments(const std::vector<std::string>& from, std::array<std:
 
 void ApplyObsOverrides(const HeaderOverrides& o, const std::array<double, 3>& dataPosition,
                        ObsHeaderRecord& h) {
-    using R = ObsHeaderRecord;
-    if (o.markerName) h.markerName = o.markerName->substr(0, R::kMarkerWidth);
+    if (o.markerName) h.markerName = CutToWidth(*o.markerName, headerwidth::kSiteName);
     if (o.markerNumber) {
-        h.markerNumber = o.markerNumber->substr(0, R::kMarkerWidth);
+        h.markerNumber = CutToWidth(*o.markerNumber, headerwidth::kSiteNumber);
         h.markerNumberPresent = 1;
     }
-    if (o.observer) h.observer = o.observer->substr(0, R::kObserverWidth);
-    if (o.agency) h.observingAgency = o.agency->substr(0, R::kAgencyWidth);
-    if (o.receiverNumber) h.receiverNumber = o.receiverNumber->substr(0, R::kReceiverWidth);
-    if (o.antennaType) h.antennaType = o.antennaType->substr(0, R::kAntennaWidth);
-    if (o.antennaNumber) h.antennaNumber = o.antennaNumber->substr(0, R::kAntennaWidth);
+    if (o.observer) h.observer = CutToWidth(*o.observer, headerwidth::kObserver);
+    if (o.agency) h.observingAgency = CutToWidth(*o.agency, headerwidth::kObservAgency);
+    if (o.receiverNumber) h.receiverNumber = CutToWidth(*o.receiverNumber, headerwidth::kRcvrSN);
+    if (o.antennaType) h.antennaType = CutToWidth(*o.antennaType, headerwidth::kAntType);
+    if (o.antennaNumber) h.antennaNumber = CutToWidth(*o.antennaNumber, headerwidth::kAntSN);
     // The height is written as delta vertical plus the slant's vertical part: a height given
     // here is the whole H, so slant and radius are cleared.
     const auto setHeight = [&h](double height) {
@@ -128,20 +127,20 @@ void ApplyObsOverrides(const HeaderOverrides& o, const std::array<double, 3>& da
         h.approxZ = (*xyz)[2];
     }
     if (!o.comments.empty())
-        h.commentCount = PlaceComments(o.comments, h.comments, R::kCommentWidth);
+        h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
 }
 
 void ApplyNavOverrides(const HeaderOverrides& o, NavHeaderRecord& h) {
-    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, kWideTextWidth);
+    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
 }
 
 void ApplyMetOverrides(const HeaderOverrides& o, MetHeaderRecord& h) {
-    if (o.markerName) h.markerName = o.markerName->substr(0, kWideTextWidth);
+    if (o.markerName) h.markerName = CutToWidth(*o.markerName, headerwidth::kSiteName);
     if (o.markerNumber) {
-        h.markerNumber = o.markerNumber->substr(0, kWideTextWidth);
+        h.markerNumber = CutToWidth(*o.markerNumber, headerwidth::kSiteNumber);
         h.markerNumberPresent = 1;
     }
-    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, kWideTextWidth);
+    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
 }
 
 std::string SiteFromBFileName(const std::string& bFileName) {
