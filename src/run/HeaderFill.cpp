@@ -131,7 +131,8 @@ void ApplyObsOverrides(const HeaderOverrides& o, const std::array<double, 3>& da
 }
 
 void ApplyNavOverrides(const HeaderOverrides& o, NavHeaderRecord& h) {
-    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
+    if (!o.comments.empty())
+        h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
 }
 
 void ApplyMetOverrides(const HeaderOverrides& o, MetHeaderRecord& h) {
@@ -140,7 +141,8 @@ void ApplyMetOverrides(const HeaderOverrides& o, MetHeaderRecord& h) {
         h.markerNumber = CutToWidth(*o.markerNumber, headerwidth::kSiteNumber);
         h.markerNumberPresent = 1;
     }
-    if (!o.comments.empty()) h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
+    if (!o.comments.empty())
+        h.commentCount = PlaceComments(o.comments, h.comments, headerwidth::kComment);
 }
 
 std::string SiteFromBFileName(const std::string& bFileName) {
