@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-liberation xvfb xauth
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  fonts-liberation xvfb xauth openbox x11-utils xdotool imagemagick
   rtklib
   clang libclang-rt-14-dev clang-format
 )

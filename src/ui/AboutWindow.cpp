@@ -4,11 +4,15 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <string_view>
+
+#include "ui/BuildInfo.h"
 
 namespace kelvrant {
 
@@ -26,14 +30,14 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
 
     auto* programIcon = new QLabel(panel1);
     programIcon->setObjectName("ProgramIcon");
-    programIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    programIcon->setPixmap(ApplicationIcon().pixmap(48, 48));
     panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
 
     // Top to bottom: name, program file, version, author, then the liability notice lines.
     const std::pair<const char*, const char*> labels[] = {
         {"Label10", "RINEX from Ashtech Fomat File Conversion Program"},
-        {"ProductName", "(Kelvrant.exe)"},
-        {"Version", "Version 1.6.03 (Oct. 30, 2003) for Windows-95/98/NT/2000"},
+        {"ProductName", "(kelvrant)"},
+        {"Version", ""},
         {"Label3", "By"},
         {"Label4", "Quillon"},
         {"Comments", "      "},
@@ -47,6 +51,8 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
         auto* label = new QLabel(QString::fromUtf8(text), panel1);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignHCenter);
+        // The version line names this build, not the one the window was first drawn for.
+        if (std::string_view(name) == "Version") label->setText(AboutVersionLine());
         panelLayout->addWidget(label);
     }
 
@@ -76,6 +82,14 @@ void AboutWindow::OnOKButtonClick() {
 void AboutWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     context_.enableMenus(true);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelvrant

@@ -16,6 +16,7 @@
 
 #include "run/RunFiles.h"
 #include "ui/MessageBox.h"
+#include "ui/UserSettings.h"
 #include "ui/MetHeaderDialog.h"
 
 namespace kelvrant {
@@ -52,9 +53,9 @@ bool FileExists(const std::string& path) {
 
 // Fills the directory and file name of a dialog request from the text of the button's edit.
 void StartAt(FileDialogRequest& request, const std::string& text) {
-    const BrowseStart start = MetBrowseStart(text);
-    request.directory = Path(start.directory);
-    request.fileName = Path(start.fileName);
+    const BrowseLocation start = BrowseLocationFor(text, request.save);
+    request.directory = start.directory;
+    request.fileName = start.fileName;
 }
 
 }  // namespace
@@ -63,7 +64,7 @@ std::optional<QString> RunQtFileDialog(QWidget* parent, const FileDialogRequest&
     QFileDialog dialog(parent, request.title, request.directory);
     dialog.setNameFilters(request.filters);
     if (!request.selectedFilter.isEmpty()) dialog.selectNameFilter(request.selectedFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // Overwriting is asked about at OK.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -193,6 +194,12 @@ void MetFileDialog::ShowWindow() {
     show();
     raise();
     activateWindow();
+}
+
+void MetFileDialog::ShowWithInput(const std::string& metLog) {
+    ShowWindow();
+    inMetFileEdit_->setText(Path(metLog));
+    DeriveNames(metLog, true);
 }
 
 std::string MetFileDialog::SiteName() const {
@@ -361,6 +368,7 @@ void MetFileDialog::OnIntMetFileBrowseBtnClick() {
     StartAt(request, PathOf(inMetFileEdit_));
     const std::optional<QString> chosen = runFileDialog_(this, request);
     if (!chosen) return;
+    UserSettings::RememberFolder(*chosen);
     inMetFileEdit_->setText(*chosen);
     DeriveNames(chosen->toStdString(), true);
 }
@@ -371,9 +379,11 @@ void MetFileDialog::OnDestMetBrowseBtnClick() {
     request.filters = FilterList(kMetDestFilter);
     request.selectedFilter = request.filters.front();
     request.fileMustExist = false;
+    request.save = true;
     StartAt(request, PathOf(outMetFileEdit_));
     const std::optional<QString> chosen = runFileDialog_(this, request);
     if (!chosen) return;
+    UserSettings::RememberFolder(*chosen);
     selection_.outFileName = chosen->toStdString();
     outMetFileEdit_->setText(*chosen);
 }
