@@ -42,7 +42,8 @@ struct AppContext {
     std::function<void()> openMetConversion = [] {};
     /// Opens the met conversion with this met log as its input (a met log dropped on the
     /// observation file window).
-    std::function<void(const std::string& metLog)> openMetConversionWith = [](const std::string&) {};
+    std::function<void(const std::string& metLog)> openMetConversionWith = [](const std::string&) {
+    };
 };
 
 }  // namespace kelvrant

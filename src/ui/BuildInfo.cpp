@@ -33,7 +33,8 @@ QString AboutVersionLine() {
 #else
     const QString platform = QSysInfo::productType();
 #endif
-    return QStringLiteral("Version %1 for %2 (%3)").arg(ProgramVersion(), platform, BuildWordSize());
+    return QStringLiteral("Version %1 for %2 (%3)")
+        .arg(ProgramVersion(), platform, BuildWordSize());
 }
 
 QIcon ApplicationIcon() {

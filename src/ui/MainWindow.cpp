@@ -4,24 +4,24 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMdiSubWindow>
-#include <QMimeData>
-#include <QWindow>
-#include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
 
@@ -524,7 +524,8 @@ void MainWindow::ShowResult(const RunResult& result) {
         connect(resultWindow_, &QObject::destroyed, this, [this] { resultPanel_ = nullptr; });
     }
     resultPanel_->ShowResult(result);
-    resultWindow_->resize(resultWindow_->sizeHint().expandedTo(QSize(520, 200))
+    resultWindow_->resize(resultWindow_->sizeHint()
+                              .expandedTo(QSize(520, 200))
                               .boundedTo(mdiClient_->viewport()->size()));
     resultWindow_->move(0, 0);
     resultWindow_->show();

@@ -7,8 +7,8 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QMdiArea>
-#include <QPointer>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <functional>

@@ -63,7 +63,8 @@ QWidget* MessageBox::ParentFor(QWidget* requested) {
     if (usable(own) && onTop(own)) return own;
     // An always-on-top window open anywhere would cover a box over any other window.
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (usable(top) && top->isWindow() && onTop(top) && qobject_cast<QMessageBox*>(top) == nullptr)
+        if (usable(top) && top->isWindow() && onTop(top) &&
+            qobject_cast<QMessageBox*>(top) == nullptr)
             return top;
     }
     return usable(active) ? active : own;

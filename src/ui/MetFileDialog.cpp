@@ -16,8 +16,8 @@
 
 #include "run/RunFiles.h"
 #include "ui/MessageBox.h"
-#include "ui/UserSettings.h"
 #include "ui/MetHeaderDialog.h"
+#include "ui/UserSettings.h"
 
 namespace kelvrant {
 namespace {

@@ -11,8 +11,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <string>
@@ -20,9 +20,9 @@
 #include "forms/MetFileForm.h"
 #include "run/RunFiles.h"
 #include "ui/MessageBox.h"
-#include "ui/WindowFit.h"
 #include "ui/PositionClipboard.h"
 #include "ui/PositionFields.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {

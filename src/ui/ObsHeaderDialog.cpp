@@ -21,9 +21,9 @@
 #include <string>
 
 #include "ui/MessageBox.h"
-#include "ui/WindowFit.h"
 #include "ui/PositionClipboard.h"
 #include "ui/SitePositionDialog.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -189,11 +189,11 @@ ObsHeaderDialog::ObsHeaderDialog(AppContext& ctx, QWidget* parent)
     auto* optionGroup = new QGroupBox(QStringLiteral(" Options "), optionsPage);
     optionGroup->setObjectName(QStringLiteral("OptionsGroupBox"));
     auto* optionLayout = new QVBoxLayout(optionGroup);
-    newFmtCheckBox_ = AddCheckBox(optionGroup, optionLayout, "NewFmtCheckBox",
-                                  "Clock adjustments in Code and Carrier",
-                                  "Ticked: the receiver's millisecond clock jumps are applied to code and carrier alike. "
-                                  "Cleared: code and carrier are written as recorded, and the jumps "
-                                  "show in the epoch times instead.");
+    newFmtCheckBox_ = AddCheckBox(
+        optionGroup, optionLayout, "NewFmtCheckBox", "Clock adjustments in Code and Carrier",
+        "Ticked: the receiver's millisecond clock jumps are applied to code and carrier alike. "
+        "Cleared: code and carrier are written as recorded, and the jumps "
+        "show in the epoch times instead.");
     smoothCodeCheckBox_ =
         AddCheckBox(optionGroup, optionLayout, "SmoothCodeCheckBox", "Output Smoothed Codephase");
     outputSiteChangesCheckBox_ = AddCheckBox(optionGroup, optionLayout, "OutputSiteChangesCheckBox",

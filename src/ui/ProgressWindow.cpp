@@ -245,7 +245,7 @@ void ProgressWindow::Finish() {
     context_.enableMenus(true);
     if (context_.job.ObsRun || context_.job.MetRun) context_.job.RunFinished = true;
     const bool succeeded = workerSucceeded_ && !cancelled_ && closed;
-    result_.ending = cancelled_    ? RunResult::Ending::kCancelled
+    result_.ending = cancelled_  ? RunResult::Ending::kCancelled
                      : succeeded ? RunResult::Ending::kSucceeded
                                  : RunResult::Ending::kFailed;
     result_.MeasureOutputs();

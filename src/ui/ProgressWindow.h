@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/RunResult.h"
 #include "run/ConversionWorker.h"
 #include "ui/AppContext.h"
+#include "ui/RunResult.h"
 
 class QFrame;
 

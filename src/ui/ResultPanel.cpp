@@ -66,8 +66,9 @@ void ResultPanel::ShowResult(const RunResult& result) {
     QString heading;
     switch (result.ending) {
         case RunResult::Ending::kSucceeded:
-            heading = result.warnings.isEmpty() ? QStringLiteral("Conversion complete.")
-                                                : QStringLiteral("Conversion complete, with warnings.");
+            heading = result.warnings.isEmpty()
+                          ? QStringLiteral("Conversion complete.")
+                          : QStringLiteral("Conversion complete, with warnings.");
             break;
         case RunResult::Ending::kFailed:
             heading = QStringLiteral("Conversion failed.");

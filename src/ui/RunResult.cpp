@@ -40,7 +40,8 @@ RunResult RunResult::FromRun(const RunFileSet& files, bool metRun) {
     RunResult result;
     result.metRun = metRun;
     result.inputFile = metRun ? files.MetInFile.name : files.BFile.name;
-    for (const RunFile* output : {&files.ObsFile, &files.NavFile, &files.NavGFile, &files.MetOutFile}) {
+    for (const RunFile* output :
+         {&files.ObsFile, &files.NavFile, &files.NavGFile, &files.MetOutFile}) {
         if (output->IsOpen()) result.outputs.push_back({output->name, -1});
     }
     if (!metRun && files.BFile.IsOpen()) {
@@ -68,9 +69,9 @@ QString RunResult::SummaryLine() const {
         case Ending::kCancelled:
             return QString::fromLatin1(kCancelledText);
         case Ending::kFailed:
-            return QStringLiteral("Conversion failed: %1").arg(warnings.isEmpty()
-                                                                   ? QStringLiteral("see the message shown")
-                                                                   : warnings.join(QStringLiteral("; ")));
+            return QStringLiteral("Conversion failed: %1")
+                .arg(warnings.isEmpty() ? QStringLiteral("see the message shown")
+                                        : warnings.join(QStringLiteral("; ")));
         case Ending::kSucceeded:
             break;
     }
@@ -92,9 +93,9 @@ QStringList RunResult::DetailLines() const {
     if (!inputFile.empty()) lines << QStringLiteral("From %1").arg(Path(inputFile));
     if (ending != Ending::kCancelled) {
         for (const Output& output : outputs) {
-            lines << QStringLiteral("  %1  %2").arg(
-                         Path(output.path),
-                         output.bytes >= 0 ? FormatFileSize(output.bytes) : QStringLiteral("missing"));
+            lines << QStringLiteral("  %1  %2")
+                         .arg(Path(output.path), output.bytes >= 0 ? FormatFileSize(output.bytes)
+                                                                   : QStringLiteral("missing"));
         }
         if (epochs >= 0) lines << QStringLiteral("Epochs: %1").arg(epochs);
         if (hasTimeSpan) {

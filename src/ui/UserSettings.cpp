@@ -64,8 +64,8 @@ void UserSettings::ClearRecentSessions() {
 
 BrowseLocation BrowseLocationFor(const std::string& fieldText, bool proposeName) {
     BrowseLocation location;
-    const QString text = QString::fromLocal8Bit(fieldText.data(),
-                                                static_cast<qsizetype>(fieldText.size()));
+    const QString text =
+        QString::fromLocal8Bit(fieldText.data(), static_cast<qsizetype>(fieldText.size()));
     if (!text.isEmpty()) {
         const QFileInfo info(text);
         if (info.isDir()) {

@@ -183,8 +183,9 @@ TEST(main_window, caption_menus_and_hints) {
     TempDir dir;
     Args args({});
     MainWindow window(1, args.argv(), OptionsIn(dir));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Ashtech Raw to RINEX Converter (%1-bit) -- Quillon")
-                                        .arg(sizeof(void*) * 8));
+    EXPECT_EQ(window.windowTitle(),
+              QStringLiteral("Ashtech Raw to RINEX Converter (%1-bit) -- Quillon")
+                  .arg(sizeof(void*) * 8));
     EXPECT_EQ(window.minimumSize(), QSize(640, 480));
     auto* convert = window.findChild<QMenu*>("MainMenuBFiles");
     auto* help = window.findChild<QMenu*>("MainMenuHelp");

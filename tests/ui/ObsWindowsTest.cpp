@@ -274,7 +274,8 @@ TEST_F(obs_windows, whole_session_with_s_file_reaches_the_rinex_header_and_the_i
     EXPECT_EQ(notebook->tabText(0), "&Header");
     EXPECT_EQ(notebook->tabText(1), "&Options");
     EXPECT_TRUE(Find<QCheckBox>(h, "NewFmtCheckBox")->isChecked());
-    EXPECT_TRUE(Find<QCheckBox>(h, "NewFmtCheckBox")->toolTip().contains("millisecond clock jumps"));
+    EXPECT_TRUE(
+        Find<QCheckBox>(h, "NewFmtCheckBox")->toolTip().contains("millisecond clock jumps"));
 
     SetText(h, "StaNumEdit", "STA-7");
     SetText(h, "ObserverEdit", "FIELD CREW");

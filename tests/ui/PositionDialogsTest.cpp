@@ -35,7 +35,8 @@ TEST(position_fields, zero_position_opens_on_the_equator_at_greenwich) {
     EXPECT_EQ(t.y, "0.0000");
     EXPECT_EQ(t.z, "0.0000");
     EXPECT_EQ(t.latDecimal, "  0.0000000000");
-    EXPECT_EQ(t.westDecimal, "360.0000000000");
+    // Greenwich is West 0 as much as East 0.
+    EXPECT_EQ(t.westDecimal, "  0.0000000000");
     // Just above the threshold the position is taken as X, Y, Z.
     const GeoPosition q = LoadPosition(2e-9, 0.0, 0.0);
     EXPECT_EQ(q.x, 2e-9);
