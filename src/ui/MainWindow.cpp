@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -63,6 +64,10 @@ constexpr const char* kBadIni =
     "The configuration file (i.e., INI) contains erroneous data.\n\nWould you like to overwrite "
     "the configuration file using\nvalid parameters?\n\n";
 }  // namespace text
+
+// The result of each interactive conversion, for whoever drives the program from outside
+// (QT_LOGGING_RULES="kelvrant.result.info=true"); silent by default.
+Q_LOGGING_CATEGORY(lcResult, "kelvrant.result", QtWarningMsg)
 
 // Ticks of the two timers at which they act.
 constexpr int kAutoRunTicks = 5;
@@ -503,6 +508,8 @@ void MainWindow::OnRunClosed(bool succeeded, const RunResult& result) {
 
 void MainWindow::ShowResult(const RunResult& result) {
     statusResult_->setText(result.SummaryLine());
+    for (const QString& line : result.DetailLines())
+        qCInfo(lcResult).noquote() << line;
     if (result.ending == RunResult::Ending::kSucceeded && !result.inputFile.empty()) {
         UserSettings::AddRecentSession(QString::fromLocal8Bit(result.inputFile.c_str()));
         UpdateRecentSessionsMenu();
