@@ -18,6 +18,7 @@
 #include "ui/MessageBox.h"
 #include "ui/MetHeaderDialog.h"
 #include "ui/UserSettings.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -217,7 +218,7 @@ void MetFileDialog::OnWinShow() {
         placed_ = true;
         if (ctx_.mainWindow != nullptr) {
             const QRect frame = ctx_.mainWindow->frameGeometry();
-            move(frame.left(), frame.top() + 20);
+            MoveFrameTo(this, QPoint(frame.left(), frame.top() + 20));
         }
     }
     RewriteNameEdits();

@@ -26,6 +26,7 @@
 #include "ui/ObsHeaderDialog.h"
 #include "ui/SessionDrop.h"
 #include "ui/UserSettings.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -240,7 +241,7 @@ void ObsFileDialog::showEvent(QShowEvent* event) {
 void ObsFileDialog::OnWinShow() {
     if (!placed_ && ctx_.mainWindow != nullptr) {
         const QRect frame = ctx_.mainWindow->frameGeometry();
-        move(frame.left(), frame.top() + 20);
+        MoveFrameTo(this, QPoint(frame.left(), frame.top() + 20));
     }
     placed_ = true;
     RefreshEdits();

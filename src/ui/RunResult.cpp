@@ -1,6 +1,7 @@
 #include "ui/RunResult.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -20,10 +21,15 @@ QString FileName(const std::string& path) {
 }
 
 QString FormatGpsTime(std::int32_t week, double seconds) {
-    const CalendarTime t = GpsToCalendar(week, seconds);
+    // Whole seconds, carried into minutes and hours here: rounding the calendar's seconds
+    // alone would print 59.96 s as "60".
+    const auto whole = static_cast<std::int64_t>(std::llround(seconds));
+    const std::int64_t ofDay = ((whole % 86400) + 86400) % 86400;
+    const CalendarTime date = GpsToCalendar(week, static_cast<double>(whole - ofDay) + 0.5);
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02.0f", t.year, t.month, t.day,
-                  t.hour, t.minute, t.seconds);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month,
+                  date.day, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
+                  static_cast<int>(ofDay % 60));
     return QString::fromLatin1(text);
 }
 

@@ -6,7 +6,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace kelvrant {
@@ -29,7 +31,36 @@ QMargins FrameMargins(const QWidget* window) {
     return {4, kFrameAllowance - 8, 4, 4};
 }
 
+// Waits for the window's first expose and moves its frame back where it was asked for.
+class FrameKeeper : public QObject {
+  public:
+    FrameKeeper(QWidget* window, QPoint framePos)
+        : QObject(window), window_(window), framePos_(framePos) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && window_->windowHandle() == watched &&
+            window_->windowHandle()->isExposed()) {
+            QTimer::singleShot(0, window_, [window = window_, pos = framePos_] {
+                if (window->frameGeometry().topLeft() != pos) window->move(pos);
+            });
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+    QPoint framePos_;
+};
+
 }  // namespace
+
+void MoveFrameTo(QWidget* window, QPoint framePos) {
+    window->move(framePos);
+    window->create();
+    if (QWindow* handle = window->windowHandle())
+        handle->installEventFilter(new FrameKeeper(window, framePos));
+}
 
 QScrollArea* ScrollingBody(QWidget* body, QWidget* parent) {
     auto* scroll = new QScrollArea(parent);

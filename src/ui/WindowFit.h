@@ -3,6 +3,7 @@
 // the screen's free area.
 #pragma once
 
+class QPoint;
 class QRect;
 class QScrollArea;
 class QWidget;
@@ -18,6 +19,10 @@ QScrollArea* ScrollingBody(QWidget* body, QWidget* parent);
 /// Sizes `window` to show all of `scroll`'s contents when the screen has room, and no larger
 /// than the free area of the window's screen (frame allowance included).
 void FitToScreen(QWidget* window, QScrollArea* scroll);
+
+/// Puts the frame's top-left corner of `window` at `framePos`, also when the window manager
+/// takes the first position of a new window for its inside (checked once it is exposed).
+void MoveFrameTo(QWidget* window, QPoint framePos);
 
 /// Moves `window` so that its frame lies inside the free area of its screen.
 void KeepOnScreen(QWidget* window);

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "geo/GpsTime.h"
 #include "support/TestPaths.h"
 #include "ui/AboutWindow.h"
 #include "ui/AutoRunErrorWindow.h"
@@ -162,6 +163,15 @@ TEST(run_result, summary_line_says_how_the_run_ended) {
         result.ending = c.ending;
         EXPECT_EQ(result.SummaryLine(), c.line);
     }
+    // The time span in whole seconds: 09:59:59.96 is 10:00:00, not "09:59:60".
+    result.ending = RunResult::Ending::kSucceeded;
+    result.hasTimeSpan = true;
+    CalendarToGpsTime(2026, 12, 7, 23, 59, 59.96, result.firstWeek, result.firstSeconds);
+    CalendarToGpsTime(2026, 12, 8, 9, 59, 59.96, result.lastWeek, result.lastSeconds);
+    EXPECT_TRUE(result.DetailLines().contains(
+        "Time span: 2026-12-08 00:00:00 to 2026-12-08 10:00:00 (GPS time)"))
+        << result.DetailLines().join('\n').toStdString();
+
     ResultPanel panel;
     result.ending = RunResult::Ending::kCancelled;
     panel.ShowResult(result);
