@@ -57,7 +57,7 @@ class FrameKeeper : public QObject {
 
 void MoveFrameTo(QWidget* window, QPoint framePos) {
     window->move(framePos);
-    window->create();
+    window->winId();  // creates the native window, so that its expose can be watched
     if (QWindow* handle = window->windowHandle())
         handle->installEventFilter(new FrameKeeper(window, framePos));
 }
