@@ -405,10 +405,12 @@ TEST_F(position_dialogs, bfile_box_wins_over_a_pasted_position) {
     EXPECT_FALSE(Find<QLabel>(&dialog, "RefNLatLabel")->isEnabled());
     EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "4027893.1234");
 
+    // Paste is not offered while the box is ticked: OK would drop the pasted position.
     clipboard.text = "X -2700000.123 Y 4300000.456 Z 3850000.789";
+    EXPECT_FALSE(Find<QAction>(&dialog, "SpecialPasteMenuItem")->isEnabled());
     Find<QAction>(&dialog, "SpecialPasteMenuItem")->trigger();
     EXPECT_TRUE(MessageBox::shown().empty());
-    EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "-2700000.1230");
+    EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "4027893.1234");
     EXPECT_TRUE(Find<QCheckBox>(&dialog, "BFilePosCheckBox")->isChecked());
 
     QTest::mouseClick(Find<QPushButton>(&dialog, "OKBtn"), Qt::LeftButton);
