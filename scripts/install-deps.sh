@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation xvfb xauth
+  zlib1g-dev
   rtklib
   clang libclang-rt-14-dev clang-format
 )
