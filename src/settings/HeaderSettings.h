@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/OutputFormat.h"
+
 namespace kelvrant {
 
 /// Widths of the texts of HeaderSettings; longer texts are cut to them.
@@ -51,6 +53,7 @@ struct HeaderSettings {
     std::int32_t MetHumidUsePress = 0;                 ///< MET_HUMID_POS flag (0 or 1)
     double MetHumidPos[3] = {0.0, 0.0, 0.0};           ///< MET_HUMID_POS X, Y, Z
     double MetUtc2Gps = 0.0;                           ///< MET_UTC_2_GPS
+    OutputFormat Output;                               ///< the [OUTPUT] section
 };
 
 /// The main window's placement: maximized (0/1), left, top, width, height.
