@@ -371,7 +371,7 @@ void PrintKey(std::string& out, const KeyRow& row, Targets& t) {
             AppendReals(out, f.reals, 5);
             break;
         case Form::RinexVersion:
-            AppendInt(out, f.output->rinexVersion);
+            AppendInteger(out, f.output->rinexVersion);
             break;
         case Form::Compression:
             out += CompressionName(f.output->compact, f.output->gzip);
@@ -380,10 +380,10 @@ void PrintKey(std::string& out, const KeyRow& row, Targets& t) {
             out += f.output->longNames < 0 ? "Auto" : f.output->longNames != 0 ? "Yes" : "No";
             break;
         case Form::Monument:
-            AppendInt(out, f.output->monument);
+            AppendInteger(out, f.output->monument);
             break;
         case Form::ReceiverIndex:
-            AppendInt(out, f.output->receiverIndex);
+            AppendInteger(out, f.output->receiverIndex);
             break;
         case Form::Country:
             out += f.output->country;
