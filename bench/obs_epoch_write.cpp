@@ -67,7 +67,7 @@ long WriteSession(std::FILE* out, const std::vector<Epoch>& session) {
     ObsHeaderRecord header;
     SetObservationTypes(header, kDataL1CP_L2P, false);
     writer.WriteHeader(header);
-    sink.Flush();
+    sink.Finish();
     const long start = std::ftell(out);
     ConvertOptions options;
     options.dataType = kDataL1CP_L2P;
@@ -82,7 +82,7 @@ long WriteSession(std::FILE* out, const std::vector<Epoch>& session) {
         converter.Convert(ep.record, ep.satellites, converted);
         writer.WriteEpoch(converted);
     }
-    sink.Flush();
+    sink.Finish();
     const long end = std::ftell(out);
     return end - start;
 }

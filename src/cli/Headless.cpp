@@ -1,23 +1,29 @@
 // The program without a window (see Headless.h).
 #include "cli/Headless.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/HelpText.h"
 #include "cli/UsageText.h"
 #include "run/ConversionJob.h"
 #include "run/ConversionWorker.h"
 #include "run/Progress.h"
 #include "run/RunFiles.h"
+#include "run/RunSummary.h"
 #include "settings/ConfigFile.h"
 #include "settings/HeaderSettings.h"
+#include "settings/NewConfiguration.h"
 
 namespace kelvrant {
 
@@ -35,13 +41,46 @@ void PrintUsage(const char* programPath, std::FILE* out) {
     std::fflush(out);
 }
 
-// The running executable's path (the configuration file lives beside it).
-std::string ExecutablePath(const char* argv0) {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.string();
-    return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
-}
+// Turns SIGTERM and SIGINT into a stop request for the run: the worker stops after the current
+// epoch, publishes nothing and removes its temporaries, and the program ends with a failure.
+// The signals are blocked in every thread and taken by one waiting thread, so no handler and
+// no global state is needed.
+class StopOnSignal {
+  public:
+    explicit StopOnSignal(ProgressState& progress) : progress_(progress) {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGTERM);
+        sigaddset(&signals_, SIGINT);
+        blocked_ = ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_) == 0;
+        if (blocked_) waiter_ = std::thread([this] { Wait(); });
+    }
+    ~StopOnSignal() {
+        if (waiter_.joinable()) {
+            ending_.store(true);
+            ::pthread_kill(waiter_.native_handle(), SIGINT);
+            waiter_.join();
+        }
+        if (blocked_) ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+  private:
+    void Wait() {
+        for (;;) {
+            int signal = 0;
+            if (::sigwait(&signals_, &signal) != 0 || ending_.load()) return;
+            progress_.RequestStop();
+        }
+    }
+
+    ProgressState& progress_;
+    sigset_t signals_{};
+    sigset_t previous_{};
+    bool blocked_ = false;
+    std::atomic<bool> ending_{false};
+    std::thread waiter_;
+};
 
 }  // namespace
 
@@ -52,6 +91,7 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
         problems.Report(
             "ERROR: Could not open configuration file (i.e., .INI)",
             "A default set of parameters will be used and written the file " + iniPath + ".");
+        ApplyNewConfigurationDefaults(config.Settings(), NowUtc(SystemClock()));
         config.WriteConfigFile(iniPath);
     } else if (read.result == 0) {
         // Nobody can answer the question of the window: the file is left as it is and not
@@ -72,7 +112,49 @@ bool HasDisplay() {
     return false;
 }
 
-int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::FILE* usageOut) {
+namespace {
+
+// Counts what the run reports: after a successful run these were warnings.
+class CountingProblemSink final : public ProblemSink {
+  public:
+    explicit CountingProblemSink(ProblemSink& inner) : inner_(inner) {}
+    void Report(std::string_view title, std::string_view text) override {
+        ++count_;
+        inner_.Report(title, text);
+    }
+    int Count() const { return count_; }
+
+  private:
+    ProblemSink& inner_;
+    int count_ = 0;
+};
+
+void Print(std::FILE* out, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fflush(out);
+}
+
+}  // namespace
+
+bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status) {
+    if (argc <= 1) return false;
+    ConversionJob job;
+    CommandLineExtras extras;
+    RecordingProblemSink ignored;  // a rejected command line is reported by the real parse
+    if (!ScanCommandLine(argc, argv, job, extras, ignored)) return false;
+    if (extras.help) {
+        Print(out, HelpText(ExecutableFileName(argv[0] ? argv[0] : "")));
+    } else if (extras.version) {
+        Print(out, VersionText());
+    } else {
+        return false;
+    }
+    status = kExitSuccess;
+    return true;
+}
+
+int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
+                ProblemSink& problems, std::FILE* usageOut) {
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
         problems.Report(kHeadlessTitle, HasDisplay()
@@ -85,28 +167,53 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
     }
 
     ConversionJob job = MakeDefaultJob(SystemClock());
+    CommandLineExtras extras;
+    // Scanned before the configuration is read: --help and --version need none, --config
+    // names it.
+    if (!ScanCommandLine(argc, argv, job, extras, problems)) return kExitBadCommand;
+    if (extras.help || extras.version) {
+        Print(usageOut,
+              extras.help ? HelpText(ExecutableFileName(argv[0] ? argv[0] : "")) : VersionText());
+        return kExitSuccess;
+    }
+
     ConfigStore config;
     config.ResetToStartup();
-    const std::string iniPath = ConfigFilePathBeside(ExecutablePath(argv[0]));
+    // --config names the file for this run; otherwise the one settled at start-up.
+    const std::string iniPath = extras.configPath.empty() ? defaultIniPath : extras.configPath;
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 
-    if (!ParseCommandLine(argc, argv, job, config.Settings(), problems)) return kExitBadCommand;
+    if (!CompleteCommandLine(job, extras, config.Settings(), problems)) return kExitBadCommand;
     if (!job.ObsRun && !job.MetRun) {
         problems.Report(kHeadlessTitle, "The command line names no conversion to run.");
         return kExitBadCommand;
     }
 
-    RunFileSet files;
-    const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), problems)
-                                    : StartMetAutoRun(job, files, config.Settings(), problems);
-    if (!started) return kExitRunFailed;
-
     ProgressState progress;
+    StopOnSignal stopOnSignal(progress);
+    CountingProblemSink counted(problems);
+    RunSummary summary;
+    const auto finish = [&](int status) {
+        summary.exitStatus = status;
+        summary.warnings = counted.Count();
+        if (extras.json) {
+            Print(usageOut, SummaryJson(summary));
+        } else if (!extras.quiet && status == kExitSuccess) {
+            Print(usageOut, SummaryText(summary));
+        }
+        return status;
+    };
+
+    RunFileSet files;
+    const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), counted)
+                                    : StartMetAutoRun(job, files, config.Settings(), counted);
+    if (!started) return finish(kExitRunFailed);
+
     bool workerOk = false;
-    if (::isatty(STDERR_FILENO) != 0) {
+    if (!extras.quiet && !extras.json && ::isatty(STDERR_FILENO) != 0) {
         // The worker runs beside a display loop, as it does under the progress window.
-        std::thread worker([&] { workerOk = RunConversionWorker(job, files, problems, progress); });
+        std::thread worker([&] { workerOk = RunConversionWorker(job, files, counted, progress); });
         while (!progress.Done()) {
             std::fprintf(stderr, "\r%3.0f%%", progress.Percent());
             std::fflush(stderr);
@@ -115,17 +222,21 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         worker.join();
         std::fprintf(stderr, "\r%3.0f%%\n", progress.Percent());
     } else {
-        workerOk = RunConversionWorker(job, files, problems, progress);
+        workerOk = RunConversionWorker(job, files, counted, progress);
     }
 
+    RunSummary written = DescribeRunOutputs(job, files);
     std::vector<std::string> failedOutputs;
     const bool closed = CloseRunFiles(files, &failedOutputs);
     for (const std::string& name : failedOutputs) {
-        problems.Report(runtext::kWriteErrorTitle,
-                        std::string(runtext::kWriteError) + "\n\n" + name);
+        counted.Report(runtext::kWriteErrorTitle,
+                       std::string(runtext::kWriteError) + "\n\n" + name);
     }
     // An unattended run never writes the configuration file back.
-    return workerOk && closed ? kExitSuccess : kExitRunFailed;
+    if (!(workerOk && closed)) return finish(kExitRunFailed);
+    summary.files = std::move(written.files);
+    MeasureOutputs(summary);
+    return finish(kExitSuccess);
 }
 
 }  // namespace kelvrant

@@ -20,7 +20,8 @@ void WriteSensorLine(LineWriter& out, const std::string& model, const std::strin
 }
 
 void WriteSensorPositionLine(LineWriter& out, double x, double y, double z, const char* code) {
-    const double h = EllipsoidalHeight(x, y, z);
+    // An unknown position (all zeros) has no height either, not that of the Earth's centre.
+    const double h = x == 0.0 && y == 0.0 && z == 0.0 ? 0.0 : EllipsoidalHeight(x, y, z);
     out.HeaderLine("%14.4lf%14.4lf%14.4lf%14.4lf %2.2s %20.20s", x, y, z, h, code,
                    label::kSensorPos.data());
 }

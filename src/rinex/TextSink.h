@@ -1,8 +1,10 @@
-// Where the RINEX writers put their text: a byte sink that remembers whether any write failed.
-// The writers only format; the run decides what the bytes go to (a plain file here; a
-// temporary file, a compressed stream or memory elsewhere) and checks Failed().
+// Where writers put their text: a byte stream that remembers whether any write failed. The
+// file sink writes to a stream the caller opened; the compressing sinks (compact RINEX, gzip)
+// transform what they are given and pass it on to another sink, so a writer never knows
+// whether its output is compressed.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -12,30 +14,49 @@ namespace kelvrant {
 class TextSink {
   public:
     virtual ~TextSink() = default;
-    /// Appends bytes (line ends included).
+    /// Appends bytes. After a failure further writes are ignored.
     virtual void Write(std::string_view bytes) = 0;
-    /// True once a write came up short (full disk, file size limit); later writes are dropped.
+    /// Ends the stream: whatever a sink still holds is passed on (a compressor's trailer).
+    /// Writing after Finish is a fault of the caller.
+    virtual void Finish() {}
+    /// True once a write failed or the sink could not do its work; Error() says why.
     virtual bool Failed() const = 0;
+    virtual std::string Error() const { return {}; }
 };
 
-/// A sink over an open stdio stream (not owned: the caller closes it). The stream's own buffer
-/// batches the system calls, so it should be a large one (the run gives its outputs 256 KiB);
-/// a second buffer here would only copy every byte once more.
+/// Writes to a stream opened by the caller (not owned, never closed here).
 class FileSink final : public TextSink {
   public:
     explicit FileSink(std::FILE* file) : file_(file), failed_(file == nullptr) {}
-
-    void Write(std::string_view bytes) override;
+    // The stream's own buffer batches the system calls (the run gives its outputs a large
+    // one); a second buffer here would only copy every byte once more.
+    void Write(std::string_view bytes) override {
+        if (failed_ || bytes.empty()) return;
+        errno = 0;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail();
+    }
+    void Finish() override {
+        if (failed_) return;
+        errno = 0;
+        if (std::fflush(file_) != 0 || std::ferror(file_) != 0) Fail();
+    }
     bool Failed() const override { return failed_; }
-    /// Flushes the stream. False when anything failed.
-    bool Flush();
+    std::string Error() const override { return failed_ ? "write failed" : std::string(); }
+    /// The system's error number of the failure (0 when none is known).
+    int ErrorNumber() const { return errorNumber_; }
 
   private:
+    void Fail() {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+
     std::FILE* file_;
-    bool failed_;
+    bool failed_ = false;
+    int errorNumber_ = 0;
 };
 
-/// A sink collecting everything in memory (tests, and text wanted as a whole).
+/// Collects everything in memory (tests, and text that is compressed afterwards).
 class StringSink final : public TextSink {
   public:
     void Write(std::string_view bytes) override { text_.append(bytes); }

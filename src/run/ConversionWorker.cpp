@@ -1,6 +1,8 @@
 // The conversion worker body and the unattended starts (see ConversionWorker.h).
 #include "run/ConversionWorker.h"
 
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -12,24 +14,33 @@
 #include "rinex/LineWriter.h"
 #include "rinex/MetWriter.h"
 #include "rinex/ObsWriter.h"
+#include "rinex/TextSink.h"
 #include "run/HeaderFill.h"
 
 namespace kelvrant {
 namespace {
 
-void ReportWriteError(ProblemSink& problems, const RunFile& f) {
-    problems.Report(runtext::kWriteErrorTitle,
-                    Format("%s\n\n%s", std::string(runtext::kWriteError).c_str(), f.name.c_str()));
+bool FitsMetField(double value) {
+    return std::isfinite(value) && value > -99999.95 && value < 999999.95;
 }
 
-// Hands everything written to the file and reports a failure to write it.
-bool FinishOutput(ProblemSink& problems, FileSink& sink, const RunFile& f) {
-    if (sink.Flush()) return true;
-    ReportWriteError(problems, f);
+// Reported with the final name: the temporary is never seen by the user.
+void ReportWriteError(ProblemSink& problems, const OutputFile& f, int error) {
+    problems.Report(runtext::kWriteErrorTitle, FileProblem(runtext::kWriteError, f.name,
+                                                           SystemReason(error != 0 ? error : EIO)));
+}
+
+// Ends an output's stream and reports a failure to write it.
+bool FinishOutput(ProblemSink& problems, FileSink& sink, const OutputFile& f) {
+    if (f.file == nullptr) return true;
+    sink.Finish();
+    if (!sink.Failed()) return true;
+    ReportWriteError(problems, f, sink.ErrorNumber());
     return false;
 }
 
-bool NavigationStage(RunFileSet& files, ProblemSink& problems, const WriterOptions& options) {
+bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop,
+                     const WriterOptions& options) {
     const bool gpsOpen = files.NavFile.IsOpen();
     const bool gloOpen = files.NavGFile.IsOpen();
     if (!gpsOpen && !gloOpen) return true;
@@ -40,7 +51,7 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems, const WriterOptio
     if (gpsOpen) gps.WriteHeader(files.NavHeader);
     if (gloOpen) glonass.SetHeader(files.NavHeader);
     AshNavRecord record;
-    while (files.NavReader.NextRecord(record) != 0) {
+    while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
         if (record.IsGps()) {
             if (gpsOpen) gps.WriteRecord(record);
         } else if (gloOpen) {
@@ -48,8 +59,8 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems, const WriterOptio
         }
     }
     if (gloOpen) glonass.Finish();
-    return (!gpsOpen || FinishOutput(problems, gpsSink, files.NavFile)) &&
-           (!gloOpen || FinishOutput(problems, glonassSink, files.NavGFile));
+    return FinishOutput(problems, gpsSink, files.NavFile) &&
+           FinishOutput(problems, glonassSink, files.NavGFile);
 }
 
 void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
@@ -123,8 +134,26 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
     double pressure = 0.0;
     double temperature = 0.0;
     double humidity = 0.0;
-    while (reader.NextRecord(error, line, name, kMetNameBufferSize, week, seconds, pressure,
+    bool ok = true;
+    long records = 0;
+    while (!progress.StopRequested() &&
+           reader.NextRecord(error, line, name, kMetNameBufferSize, week, seconds, pressure,
                              temperature, humidity) != 0) {
+        // A reading the met line's F7.1 cannot hold would run into its neighbour.
+        const char* wide = !FitsMetField(pressure)      ? "pressure (PR)"
+                           : !FitsMetField(temperature) ? "temperature (TD)"
+                           : !FitsMetField(humidity)    ? "humidity (HR)"
+                                                        : nullptr;
+        if (wide != nullptr) {
+            problems.Report(runtext::kFieldTooWide,
+                            FileProblem(Format("At line %ld the %s reading does not fit its "
+                                               "RINEX field; nothing was written.",
+                                               static_cast<long>(line), wide),
+                                        files.MetInFile.name));
+            ok = false;
+            break;
+        }
+        ++records;
         writer.WriteRecord(week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
         Publish(progress, options,
@@ -135,15 +164,20 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
         if (sink.Failed()) break;
     }
     if (!FinishOutput(problems, sink, files.MetOutFile)) return false;
-    if (error != 0) {
+    if (ok && error != 0) {
         problems.Report(runtext::kMetErrorTitle,
                         Format("At line %ld the Met. file reader reports:\n\n  %s",
                                static_cast<long>(line), MetErrorText(error)));
         if (options.pauseAfterMetError)
             std::this_thread::sleep_for(std::chrono::milliseconds(2000));
-        return false;
+        ok = false;
     }
-    return true;
+    if (ok && error == 0 && records == 0 && !progress.StopRequested()) {
+        problems.Report(runtext::kMetErrorTitle,
+                        FileProblem(runtext::kNoMetRecord, files.MetInFile.name));
+        ok = false;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -152,6 +186,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
+        // Only a GLONASS navigation file the user asked for is worth failing the run over.
+        problems.Report(runtext::kNavFileWarning,
+                        std::string(runtext::kGlonassNavSkipped) + "\n\n" + job.NavGFileName);
+        job.NavGFileName.clear();
+    }
     if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
                        job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
         return false;
@@ -161,6 +201,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     obs = ObsHeaderRecord{};
     nav = NavHeaderRecord{};
     FillHeaderTexts(settings, obs, nav);
+    const HeaderOverrides& given = job.Overrides;
+    if (given.intervalLine) obs.intervalPresent = *given.intervalLine ? 1 : 0;
+    if (given.obsCounts) obs.satelliteListPresent = *given.obsCounts ? 1 : 0;
 
     // A parameter file's receiver type stands unless an S-file supplies one.
     const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
@@ -168,7 +211,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     FillObsHeader(obs, files.ObsReader, &files.NavReader, &files.Site, &files.Ion);
     if (keepReceiverType) obs.receiverType = savedType;
 
-    SetObservationTypes(obs, files.ObsReader.Header().DataType(), settings.AllowDoplr == 0);
+    SetObservationTypes(obs, files.ObsReader.Header().DataType(),
+                        !given.doppler.value_or(settings.AllowDoplr != 0));
+    const std::array<double, 3> dataPosition = {obs.approxX, obs.approxY, obs.approxZ};
     if (settings.ApproxPosUseData == 0) {
         obs.approxX = settings.ApproxPos[0];
         obs.approxY = settings.ApproxPos[1];
@@ -181,8 +226,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaRadius = settings.AntOffsets[3];
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
+    ApplyObsOverrides(given, dataPosition, obs);
+    // Archives refuse a blank MARKER NAME; the download's own name knows the site.
+    if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);
 
     CopyIonToNavHeader(nav, files.Ion);
+    ApplyNavOverrides(given, nav);
     return true;
 }
 
@@ -192,6 +241,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
     FillMetHeaderFromSettings(settings, files.MetHeader);
+    ApplyMetOverrides(job.Overrides, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }
@@ -201,9 +251,18 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     const SystemClock systemClock;
     const WriterOptions writerOptions{kProgramName,
                                       options.clock != nullptr ? *options.clock : systemClock};
-    bool ok = NavigationStage(files, problems, writerOptions);
+    bool ok = CheckHeaderFields(files, problems);
+    if (ok) ok = NavigationStage(files, problems, progress, writerOptions);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
+    if (ok && progress.StopRequested()) {
+        // Half a conversion is never published: every final name keeps what it held.
+        problems.Report(runtext::kCancelledTitle, runtext::kCancelled);
+        ok = false;
+    }
+    // Outputs appear under their final names only after everything was written.
+    ok = ok ? PublishRunOutputs(files, problems) : false;
+    if (!ok) CloseRunFiles(files);
     progress.SetDone();
     return ok;
 }

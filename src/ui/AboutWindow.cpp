@@ -4,11 +4,17 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <string_view>
+
+#include "ui/BuildInfo.h"
+
+#include "version/Version.h"
 
 namespace kelvrant {
 
@@ -26,14 +32,18 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
 
     auto* programIcon = new QLabel(panel1);
     programIcon->setObjectName("ProgramIcon");
-    programIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    programIcon->setPixmap(ApplicationIcon().pixmap(48, 48));
     panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
 
+    // This build: its release number, system and word size.
+    const QString version = QString("Version %1 for Linux (%2-bit)")
+                                .arg(QString::fromUtf8(KelvrantVersion()))
+                                .arg(QT_POINTER_SIZE * 8);
     // Top to bottom: name, program file, version, author, then the liability notice lines.
-    const std::pair<const char*, const char*> labels[] = {
+    const std::pair<const char*, QString> labels[] = {
         {"Label10", "RINEX from Ashtech Fomat File Conversion Program"},
-        {"ProductName", "(Kelvrant.exe)"},
-        {"Version", "Version 1.6.03 (Oct. 30, 2003) for Windows-95/98/NT/2000"},
+        {"ProductName", "(kelvrant)"},
+        {"Version", version},
         {"Label3", "By"},
         {"Label4", "Quillon"},
         {"Comments", "      "},
@@ -44,7 +54,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
         {"Label11", ""},
     };
     for (const auto& [name, text] : labels) {
-        auto* label = new QLabel(QString::fromUtf8(text), panel1);
+        auto* label = new QLabel(text, panel1);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignHCenter);
         panelLayout->addWidget(label);
@@ -76,6 +86,14 @@ void AboutWindow::OnOKButtonClick() {
 void AboutWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     context_.enableMenus(true);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelvrant

@@ -21,7 +21,7 @@ struct AppContext {
     ConversionJob job;
     RunFileSet files;
     ConfigStore config;
-    std::string iniPath;  ///< Kelvrant.INI beside the executable
+    std::string iniPath;  ///< the configuration file, as start-up resolved it
     SystemClock systemClock;
     /// "Now" for the run's outputs and today's met start (tests install a fixed clock).
     const Clock* clock = &systemClock;
@@ -44,6 +44,10 @@ struct AppContext {
     /// Opens the observation file selection window / the met file selection window.
     std::function<void()> openObsConversion = [] {};
     std::function<void()> openMetConversion = [] {};
+    /// Opens the met conversion with this met log as its input (a met log dropped on the
+    /// observation file window).
+    std::function<void(const std::string& metLog)> openMetConversionWith = [](const std::string&) {
+    };
 };
 
 }  // namespace kelvrant

@@ -112,7 +112,10 @@ DmsTexts FormatDms(double value) {
     }
     DmsTexts t;
     const auto d = static_cast<long long>(degrees);
-    t.degrees = (value < 0.0 ? "-" : "") + std::to_string(d);
+    // Sign pushed in front rather than `"-" + text`: g++ 12 at -O3 reports a false overlap
+    // (-Wrestrict) in that concatenation.
+    t.degrees = std::to_string(d);
+    if (value < 0.0) t.degrees.insert(t.degrees.begin(), '-');
     t.minutes = std::to_string(static_cast<long long>(minutes));
     t.seconds = FormatFixed(seconds, 6);
     return t;
@@ -120,7 +123,9 @@ DmsTexts FormatDms(double value) {
 
 PositionTexts FormatPosition(const GeoPosition& position) {
     PositionTexts t;
-    const double west = 360.0 - position.eastLongitude;
+    // Longitude 0 is the Greenwich meridian, East 0 and West 0 alike; 360 - 0 would show it as
+    // West 360.
+    const double west = position.eastLongitude == 0.0 ? 0.0 : 360.0 - position.eastLongitude;
     t.latDecimal = FormatFixed(position.latitude, 10, 14);
     t.lat = FormatDms(position.latitude);
     t.eastDecimal = FormatFixed(position.eastLongitude, 10, 14);

@@ -269,7 +269,9 @@ TEST_F(met_windows, typed_output_name_is_replaced_when_a_date_field_is_left) {
     win->OnOKBtnClick();
     EXPECT_TRUE(problems.problems.empty());
     EXPECT_EQ(ctx.files.MetOutFile.name, dir.File("typed.24M"));
-    EXPECT_TRUE(fs::exists(dir.File("typed.24M")));
+    // Prepared, not yet published: the output is a temporary beside its final name.
+    EXPECT_TRUE(fs::exists(ctx.files.MetOutFile.temporary));
+    EXPECT_FALSE(fs::exists(dir.File("typed.24M")));
 }
 
 TEST_F(met_windows, date_entries_are_checked_with_their_messages) {
@@ -360,8 +362,9 @@ TEST_F(met_windows, failed_preparation_keeps_the_window_open) {
     win->OnOKBtnClick();
     ASSERT_EQ(problems.problems.size(), 1u);
     EXPECT_EQ(problems.problems[0].title, "File Open Error");
-    EXPECT_EQ(problems.problems[0].text,
-              "Cannot Open Entered Input Meteorological File.\n\n" + dir.File("missing.NMA"));
+    EXPECT_EQ(problems.problems[0].text, "Cannot Open Entered Input Meteorological File.\n\n" +
+                                             dir.File("missing.NMA") +
+                                             ": No such file or directory");
     EXPECT_TRUE(win->isVisible());
     EXPECT_FALSE(win->HeadWin()->isVisible());
     EXPECT_EQ(menus, std::vector<bool>{false});
@@ -398,7 +401,8 @@ TEST_F(met_windows, browse_buttons_use_their_dialogs) {
     // The input dialog opens on the chosen file; cancelling it changes nothing.
     nextChoice.reset();
     win->OnIntMetFileBrowseBtnClick();
-    EXPECT_EQ(requests[2].fileName.toStdString(), input);
+    EXPECT_EQ(requests[2].fileName.toStdString(), fs::path(input).filename().string());
+    EXPECT_EQ(requests[2].directory.toStdString(), fs::path(input).parent_path().string());
     EXPECT_EQ(Text("OutMetFileEdit"), dir.File("chosen.03M"));
 }
 
