@@ -17,6 +17,7 @@
 #include <QtCharts/QPolarChart>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -122,14 +123,14 @@ std::unique_ptr<QChart> SkyPlot(const qc::QcSummary& q) {
             target->append(p.azimuth, 90.0 - p.elevation);
         }
     }
-    auto* angular = ValueAxis("Azimuth (deg, north up, east right)", 0.0, 360.0, 9);
+    auto* angular =
+        ValueAxis("Azimuth (deg, north up, east right); rings: elevation (deg)", 0.0, 360.0, 9);
     // Radial: zenith in the centre, the horizon on the rim; labelled as elevation.
     auto* radial = new QCategoryAxis;
-    radial->setTitleText("Elevation (deg)");
     radial->setRange(0.0, 90.0);
     radial->setStartValue(0.0);
     for (int el = 60; el >= 0; el -= 30)
-        radial->append(QString("%1").arg(el), 90.0 - el);
+        radial->append(QString("%1 deg").arg(el), 90.0 - el);
     radial->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     polar->addAxis(angular, QPolarChart::PolarOrientationAngular);
     polar->addAxis(radial, QPolarChart::PolarOrientationRadial);
@@ -140,11 +141,10 @@ std::unique_ptr<QChart> SkyPlot(const qc::QcSummary& q) {
         s->attachAxis(radial);
         if (s->count() == 0) chart->legend()->markers(s).front()->setVisible(false);
     }
-    // Satellite names at the highest point of each track.
+    // Satellite names where each track first rises into view.
     for (const auto& s : q.satellites) {
-        if (std::isnan(s.maxElevation)) continue;
         for (const auto& p : s.track) {
-            if (std::fabs(p.elevation - s.maxElevation) < 0.5f) {
+            if (!std::isnan(p.elevation) && p.elevation >= 0.0f) {
                 auto* label = Scatter(SatName(s.id), QColor(60, 60, 60), 1.0);
                 label->append(p.azimuth, 90.0 - p.elevation);
                 label->setPointLabelsVisible(true);
@@ -175,8 +175,14 @@ std::unique_ptr<QChart> Availability(const qc::QcSummary& q) {
     const int rows = static_cast<int>(q.satellites.size());
     y->setRange(-0.5, rows - 0.5);
     y->setStartValue(-0.5);
-    for (int i = 0; i < rows; ++i)
-        y->append(SatName(q.satellites[static_cast<std::size_t>(i)].id), i + 0.5);
+    // The first satellite at the top.
+    auto rowOf = [rows](int i) { return rows - 1 - i; };
+    for (int i = rows - 1; i >= 0; --i)
+        y->append(SatName(q.satellites[static_cast<std::size_t>(i)].id), rowOf(i) + 0.5);
+    QFont small = y->labelsFont();
+    small.setPointSize(7);
+    y->setLabelsFont(small);
+    y->setTruncateLabels(false);
     y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     y->setGridLineVisible(false);
     chart->addAxis(x, Qt::AlignBottom);
@@ -212,17 +218,17 @@ std::unique_ptr<QChart> Availability(const qc::QcSummary& q) {
             auto* line = new QLineSeries;
             line->setName(s.id.system == GnssSystem::kGps ? "tracked (GPS)" : "tracked (GLONASS)");
             QPen pen(colour);
-            pen.setWidth(5);
+            pen.setWidth(4);
             line->setPen(pen);
-            line->append((from - t0) / 3600.0, i);
-            line->append((to - t0) / 3600.0 + 1e-4, i);
+            line->append((from - t0) / 3600.0, rowOf(i));
+            line->append((to - t0) / 3600.0 + 1e-4, rowOf(i));
             chart->addSeries(line);
             line->attachAxis(x);
             line->attachAxis(y);
             chart->legend()->markers(line).front()->setVisible(false);
         }
         for (const double t : s.slipTimes)
-            slips->append((t - t0) / 3600.0, i);
+            slips->append((t - t0) / 3600.0, rowOf(i));
     }
     // One legend entry per system, drawn as an empty series of the system's colour.
     for (const auto& [name, colour] : {std::pair{"tracked (GPS)", QColor(40, 90, 170)},
@@ -280,9 +286,11 @@ std::unique_ptr<QChart> VersusElevation(const qc::QcSummary& q, bool multipath) 
     auto* x = ValueAxis("Elevation (deg)", 0.0, 90.0, 10);
     auto* y = ValueAxis(multipath ? "Code multipath (m)" : "Signal-to-noise (receiver units)", lo,
                         hi, 9, multipath ? "%.2f" : "%.0f");
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    std::vector<QAbstractSeries*> all = {first, second};
+    // The first band drawn last, on top.
+    std::vector<QAbstractSeries*> all = {second, first};
     if (multipath) {
         // The RMS of each 10-degree bin, as the report lists it.
         for (int which = 0; which < 2; ++which) {
@@ -290,6 +298,7 @@ std::unique_ptr<QChart> VersusElevation(const qc::QcSummary& q, bool multipath) 
             rms->setName(which == 0 ? "MP1 RMS per 10 deg" : "MP2 RMS per 10 deg");
             QPen pen(which == 0 ? QColor(20, 50, 120) : QColor(170, 70, 0));
             pen.setWidth(3);
+            if (which == 1) pen.setStyle(Qt::DashLine);
             rms->setPen(pen);
             const auto& bins = which == 0 ? q.mp1ByElevation : q.mp2ByElevation;
             for (int b = 0; b < qc::kElevationBins; ++b) {
@@ -307,12 +316,12 @@ std::unique_ptr<QChart> VersusElevation(const qc::QcSummary& q, bool multipath) 
     return chart;
 }
 
-bool Save(QChart& chart, const QString& base, std::string& error) {
+bool Save(QChart& chart, const QString& base, int height, std::string& error) {
     QGraphicsScene scene;
     scene.addItem(&chart);
-    chart.setGeometry(0, 0, kWidth, kHeight);
-    scene.setSceneRect(0, 0, kWidth, kHeight);
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32);
+    chart.setGeometry(0, 0, kWidth, height);
+    scene.setSceneRect(0, 0, kWidth, height);
+    QImage image(kWidth, height, QImage::Format_ARGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
@@ -323,8 +332,8 @@ bool Save(QChart& chart, const QString& base, std::string& error) {
     if (ok) {
         QSvgGenerator svg;
         svg.setFileName(base + ".svg");
-        svg.setSize(QSize(kWidth, kHeight));
-        svg.setViewBox(QRect(0, 0, kWidth, kHeight));
+        svg.setSize(QSize(kWidth, height));
+        svg.setViewBox(QRect(0, 0, kWidth, height));
         svg.setTitle(chart.title());
         QPainter painter;
         ok = painter.begin(&svg);
@@ -362,8 +371,12 @@ bool WritePlots(const qc::QcSummary& summary, const std::string& directory, std:
     const std::unique_ptr<QChart> charts[] = {SkyPlot(summary), Availability(summary),
                                               VersusElevation(summary, true),
                                               VersusElevation(summary, false)};
+    // The availability chart grows with the satellites so that every row keeps its label.
+    const int rows = static_cast<int>(summary.satellites.size());
     for (std::size_t i = 0; i < kPlotNames.size(); ++i) {
-        if (!Save(*charts[i], QDir(dir).filePath(QString::fromStdString(kPlotNames[i])), error))
+        const int height = i == 1 ? std::max(kHeight, 200 + 14 * rows) : kHeight;
+        if (!Save(*charts[i], QDir(dir).filePath(QString::fromStdString(kPlotNames[i])), height,
+                  error))
             return false;
     }
     return true;
