@@ -91,9 +91,9 @@ SatelliteId SatelliteOfIndex(int index) {
     return {GnssSystem::kGlonass, static_cast<std::uint8_t>(index - 31)};
 }
 
-SkyPosition LookAngles(const Vec3& receiver, const Vec3& satellite) {
-    // Geodetic latitude by a few fixed-point steps; an angle good to far better than the
-    // hundredth of a degree the check reports.
+LocalFrame::LocalFrame(const Vec3& receiver) : origin_(receiver) {
+    // Geodetic latitude by a few fixed-point steps; far better than the hundredth of a degree
+    // the check reports.
     constexpr double a = kWgs84A;
     constexpr double e2 = kWgs84F * (2.0 - kWgs84F);
     const double p = std::hypot(receiver.x, receiver.y);
@@ -104,13 +104,18 @@ SkyPosition LookAngles(const Vec3& receiver, const Vec3& satellite) {
         const double n = a / std::sqrt(1.0 - e2 * s * s);
         lat = std::atan2(receiver.z + e2 * n * s, p);
     }
-    const double dx = satellite.x - receiver.x;
-    const double dy = satellite.y - receiver.y;
-    const double dz = satellite.z - receiver.z;
     const double sl = std::sin(lat), cl = std::cos(lat), so = std::sin(lon), co = std::cos(lon);
-    const double east = -so * dx + co * dy;
-    const double north = -sl * co * dx - sl * so * dy + cl * dz;
-    const double up = cl * co * dx + cl * so * dy + sl * dz;
+    east_ = {-so, co, 0.0};
+    north_ = {-sl * co, -sl * so, cl};
+    up_ = {cl * co, cl * so, sl};
+}
+
+SkyPosition LocalFrame::Look(const Vec3& satellite) const {
+    const Vec3 d{satellite.x - origin_.x, satellite.y - origin_.y, satellite.z - origin_.z};
+    auto dot = [&d](const Vec3& axis) { return axis.x * d.x + axis.y * d.y + axis.z * d.z; };
+    const double east = dot(east_);
+    const double north = dot(north_);
+    const double up = dot(up_);
     SkyPosition sky;
     sky.azimuth = std::atan2(east, north) * 180.0 / kPi;
     if (sky.azimuth < 0.0) sky.azimuth += 360.0;

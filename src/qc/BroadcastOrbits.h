@@ -32,8 +32,17 @@ int SatelliteIndex(SatelliteId id);
 inline constexpr int kSatelliteSlots = 56;
 SatelliteId SatelliteOfIndex(int index);
 
-/// Azimuth and elevation of a satellite seen from a receiver (both ECEF metres).
-SkyPosition LookAngles(const Vec3& receiver, const Vec3& satellite);
+/// The local east, north and up axes of a receiver (ECEF metres), for the azimuth and
+/// elevation of satellites seen from it.
+class LocalFrame {
+  public:
+    LocalFrame() = default;
+    explicit LocalFrame(const Vec3& receiver);
+    SkyPosition Look(const Vec3& satellite) const;
+
+  private:
+    Vec3 origin_, east_, north_, up_;
+};
 
 class BroadcastOrbits {
   public:

@@ -66,10 +66,10 @@ QualityCheck::QualityCheck(QcSetup setup) : setup_(std::move(setup)), orbits_(se
     const Vec3& d = setup_.dataPosition;
     const Vec3& h = setup_.headerPosition;
     if (std::hypot(d.x, d.y, d.z) > 1e6) {
-        receiver_ = d;
+        frame_ = LocalFrame(d);
         receiverKnown_ = true;
     } else if (std::hypot(h.x, h.y, h.z) > 1e6) {
-        receiver_ = h;
+        frame_ = LocalFrame(h);
         receiverKnown_ = true;
     }
     nominalInterval_ = setup_.interval;
@@ -85,6 +85,18 @@ SatelliteSummary& QualityCheck::Satellite(int index) {
     return sats_[static_cast<std::size_t>(index)];
 }
 
+std::optional<SkyPosition> QualityCheck::Sky(SatelliteId id, double t) {
+    const auto pos = orbits_.Position(id, t);
+    if (!pos) return std::nullopt;
+    summary_.skyKnown = true;
+    return frame_.Look(*pos);
+}
+
+double QualityCheck::GridElevation(SatelliteId id, double t) {
+    const auto sky = Sky(id, t);
+    return sky ? sky->elevation : NAN;
+}
+
 QualityCheck::Sample QualityCheck::MakeSample(int index, const SatelliteObservations& sat,
                                               double t) {
     SatelliteSummary& summary = Satellite(index);
@@ -95,12 +107,24 @@ QualityCheck::Sample QualityCheck::MakeSample(int index, const SatelliteObservat
     s.startsArc = !(t - st.lastTime <= limit + 1e-6);
     st.lastTime = t;
 
+    const bool trackPoint = t >= st.nextTrackTime - 1e-6;
     if (receiverKnown_) {
-        if (const auto pos = orbits_.Position(sat.satellite, t)) {
-            const SkyPosition sky = LookAngles(receiver_, *pos);
-            s.azimuth = sky.azimuth;
-            s.elevation = sky.elevation;
-            summary_.skyKnown = true;
+        const double grid = std::floor(t / kSkyStep + 1e-9) * kSkyStep;
+        if (trackPoint || nominalInterval_ >= kSkyStep || std::fabs(t - grid) < 1e-6) {
+            if (const auto sky = Sky(sat.satellite, t)) {
+                s.azimuth = sky->azimuth;
+                s.elevation = sky->elevation;
+            }
+        } else {
+            SkyCache& c = st.sky;
+            if (c.t0 != grid) {
+                // Moving on by one step keeps the later end already computed.
+                c.el0 = c.t1 == grid ? c.el1 : GridElevation(sat.satellite, grid);
+                c.t0 = grid;
+                c.t1 = grid + kSkyStep;
+                c.el1 = GridElevation(sat.satellite, c.t1);
+            }
+            s.elevation = c.el0 + (c.el1 - c.el0) * (t - grid) / kSkyStep;
         }
     }
 
@@ -147,7 +171,7 @@ QualityCheck::Sample QualityCheck::MakeSample(int index, const SatelliteObservat
     s.snr1 = snrOf(Observable::kL1, Observable::kC1);
     s.snr2 = snrOf(Observable::kL2, Observable::kP2);
 
-    if (t >= st.nextTrackTime - 1e-6) {
+    if (trackPoint) {
         TrackPoint p;
         p.time = t;
         p.azimuth = static_cast<float>(s.azimuth);

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ inline constexpr int kMinimumWindow = 5;
 /// Multipath arcs shorter than this many epochs are left out: removing the mean of a few
 /// points would remove the multipath with it.
 inline constexpr long kMinimumMultipathArc = 10;
+/// Spacing of the exact sky positions, seconds; elevations between are interpolated.
+inline constexpr double kSkyStep = 30.0;
 
 class QualityCheck {
   public:
@@ -103,6 +106,14 @@ class QualityCheck {
         long trackPoint = -1;
     };
 
+    /// Elevations at the two sky-grid times around the current epoch: between them the
+    /// elevation is interpolated (over half a minute it bends by far less than a hundredth
+    /// of a degree), so orbits are evaluated twice a minute, not at every 1 s epoch.
+    struct SkyCache {
+        double t0 = NAN, t1 = NAN;
+        double el0 = NAN, el1 = NAN;
+    };
+
     struct SatelliteState {
         bool pending = false;
         Sample sample;
@@ -113,8 +124,12 @@ class QualityCheck {
         Window mw, cl;
         MultipathArc mp1, mp2;
         long arcFirstPoint = 0;
+        SkyCache sky;
     };
 
+    /// Exact azimuth and elevation, or nothing without an orbit.
+    std::optional<SkyPosition> Sky(SatelliteId id, double t);
+    double GridElevation(SatelliteId id, double t);
     Sample MakeSample(int index, const SatelliteObservations& sat, double t);
     void Evaluate(int index, const Sample& current, const Sample* next);
     bool Jumps(const Window& w, double value, double nextValue, double floor) const;
@@ -125,7 +140,7 @@ class QualityCheck {
 
     QcSetup setup_;
     BroadcastOrbits orbits_;
-    Vec3 receiver_;
+    LocalFrame frame_;
     bool receiverKnown_ = false;
     double nominalInterval_ = 0.0;
     std::vector<double> epochTimes_;
