@@ -91,7 +91,7 @@ struct Session {
     qc::QcSummary summary;
 };
 
-Session Simulate(const TempDir& dir, std::vector<std::string> options) {
+Session Simulate(const TempDir& dir, std::vector<std::string> options, qc::QcSetup setup = {}) {
     std::vector<std::string> argv = {
         SimulateExe(), "--out",  dir.path().string(), "--truth", dir.File("truth.txt"),
         "--truth-sky", "--name", "QCTSA26.342",       "--week",  std::to_string(kSimWeek)};
@@ -100,7 +100,7 @@ Session Simulate(const TempDir& dir, std::vector<std::string> options) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     Session s;
     s.truth = ParseTruth(ReadFile(dir.File("truth.txt")));
-    s.summary = CheckSession(dir.File("BQCTSA26.342"), dir.File("EQCTSA26.342"));
+    s.summary = CheckSession(dir.File("BQCTSA26.342"), dir.File("EQCTSA26.342"), setup);
     return s;
 }
 
@@ -203,6 +203,23 @@ TEST_F(CleanDay, signal_strength_follows_elevation) {
         const double mid = 30.0 + 20.0 * std::sin((b * 10.0 + 5.0) * M_PI / 180.0);
         EXPECT_NEAR(bin.Mean(), mid, 1.0) << "bin " << b;
     }
+}
+
+TEST(qc_truth, one_second_epochs_below_the_mask_as_the_simulator_sees_them) {
+    REQUIRE_SIMULATOR();
+    TempDir dir;
+    // Between the exact sky positions every 30 s the elevations are interpolated.
+    qc::QcSetup setup;
+    setup.elevationMask = 35.0;
+    const Session s = Simulate(dir,
+                               {"--receiver", "G12", "--data-type", "2", "--length", "3600",
+                                "--interval", "1", "--seed", "24"},
+                               setup);
+    long below = 0;
+    for (const auto& [key, sky] : s.truth.sky)
+        if (sky.el < 35.0) ++below;
+    ASSERT_GT(below, 3600);
+    EXPECT_LE(std::labs(s.summary.belowMask - below), 2L);
 }
 
 TEST(qc_truth, every_injected_slip_and_gap_found) {
