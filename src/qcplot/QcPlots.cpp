@@ -352,6 +352,11 @@ bool Save(QChart& chart, const QString& base, int height, std::string& error) {
 
 }  // namespace
 
+std::vector<QChart*> MakeCharts(const qc::QcSummary& summary) {
+    return {SkyPlot(summary).release(), Availability(summary).release(),
+            VersusElevation(summary, true).release(), VersusElevation(summary, false).release()};
+}
+
 bool WritePlots(const qc::QcSummary& summary, const std::string& directory, std::string& error) {
     // Charts draw through widgets: without a running application, make one on the off-screen
     // platform for as long as the drawing takes.
@@ -368,9 +373,9 @@ bool WritePlots(const qc::QcSummary& summary, const std::string& directory, std:
         error = "Cannot create the plot folder.\n\n" + directory;
         return false;
     }
-    const std::unique_ptr<QChart> charts[] = {SkyPlot(summary), Availability(summary),
-                                              VersusElevation(summary, true),
-                                              VersusElevation(summary, false)};
+    std::vector<std::unique_ptr<QChart>> charts;
+    for (QChart* c : MakeCharts(summary))
+        charts.emplace_back(c);
     // The availability chart grows with the satellites so that every row keeps its label.
     const int rows = static_cast<int>(summary.satellites.size());
     for (std::size_t i = 0; i < kPlotNames.size(); ++i) {

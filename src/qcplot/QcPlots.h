@@ -10,11 +10,16 @@
 
 #include "qc/QcSummary.h"
 
+class QChart;
+
 namespace kelvrant::qcplot {
 
 /// The base names of the plots, each written as NAME.png and NAME.svg.
 inline const std::vector<std::string> kPlotNames = {"qc-sky", "qc-availability", "qc-multipath",
                                                     "qc-snr"};
+
+/// The charts of the plots, in the order of kPlotNames (the caller owns them).
+std::vector<QChart*> MakeCharts(const qc::QcSummary& summary);
 
 /// Writes every plot into `directory` (created when missing). False with `error` set (file
 /// name and reason) when a file cannot be written.

@@ -1,11 +1,16 @@
 // The quality check plots are written headless as PNG and SVG, with labelled axes.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "qcplot/QcPlots.h"
+#include "qcplot/QcWindow.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -65,6 +70,40 @@ TEST(qc_plots, unwritable_folder_is_reported_with_its_name) {
     std::string error;
     EXPECT_FALSE(kelvrant::qcplot::WritePlots(TwoSatellites(), dir.File("file/sub"), error));
     EXPECT_NE(error.find(dir.File("file/sub")), std::string::npos) << error;
+}
+
+TEST(qc_window, summary_and_plot_tabs_and_both_saves) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    std::optional<QApplication> app;
+    if (QCoreApplication::instance() == nullptr) app.emplace(argc, argv);
+    TempDir dir;
+    kelvrant::qcplot::QcWindow window(TwoSatellites(), dir.File("start.qc.txt"));
+    const auto* text = window.findChild<QPlainTextEdit*>("QcSummaryText");
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().contains("Kelvrant quality check"));
+    EXPECT_EQ(window.findChild<QTabWidget*>("QcPlotTabs")->count(), 4);
+
+    std::vector<std::string> problems;
+    window.SetReport([&](const std::string&, const std::string& t) { problems.push_back(t); });
+    window.SetAskPath([&](QWidget*, bool folder, const QString&) {
+        return QString::fromStdString(folder ? dir.File("plots") : dir.File("r.qc.txt"));
+    });
+    EXPECT_TRUE(window.OnSaveReport());
+    EXPECT_EQ(ReadFile(dir.File("r.qc.txt")), text->toPlainText().toStdString());
+    EXPECT_TRUE(window.OnSavePlots());
+    EXPECT_FALSE(ReadFile(dir.File("plots/qc-sky.svg")).empty());
+    window.SetAskPath([&](QWidget*, bool, const QString&) {
+        return QString::fromStdString(dir.File("missing/r.qc.txt"));
+    });
+    EXPECT_FALSE(window.OnSaveReport());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find(dir.File("missing/r.qc.txt")), std::string::npos);
+    // Cancelled: nothing asked of the user, nothing reported.
+    window.SetAskPath([](QWidget*, bool, const QString&) { return QString(); });
+    EXPECT_FALSE(window.OnSavePlots());
+    EXPECT_EQ(problems.size(), 1u);
 }
 
 }  // namespace

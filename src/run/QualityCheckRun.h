@@ -1,0 +1,35 @@
+// The quality check in a conversion run: what the command line asked for, the check's setup
+// from the prepared run's files, and the reports written beside the outputs.
+#pragma once
+
+#include <string>
+
+#include "qc/QualityCheck.h"
+#include "run/ProblemSink.h"
+#include "run/RunFiles.h"
+
+namespace kelvrant {
+
+struct QcRequest {
+    bool report = false;        ///< <obsname>.qc.txt beside the outputs
+    bool json = false;          ///< <obsname>.qc.json beside the outputs
+    bool only = false;          ///< check without writing RINEX
+    std::string plotDirectory;  ///< PNG and SVG plots, when not empty
+    bool Any() const { return report || json || only || !plotDirectory.empty(); }
+};
+
+/// GPS-UTC leap seconds at a GPS time (seconds from the GPS time origin), from the table of
+/// announced leap seconds up to 2017 (later ones, if any, are not in it).
+int LeapSecondsAt(double gpsSeconds);
+
+/// The check's setup from a prepared observation run: the B-file reader's mean position and
+/// interval, the header's APPROX POSITION, marker and receiver, and the leap seconds of the
+/// ION file or, without one, of the table at the first epoch.
+qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName);
+
+/// Writes the text and JSON reports asked for as `base` + ".qc.txt" / ".qc.json"; a failed
+/// write is reported with the file's name. False on any failure.
+bool WriteQcReports(const qc::QcSummary& summary, const QcRequest& request, const std::string& base,
+                    ProblemSink& problems);
+
+}  // namespace kelvrant
