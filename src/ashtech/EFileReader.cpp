@@ -7,6 +7,8 @@
 #include <new>
 #include <unordered_set>
 
+#include "geo/TimeConstants.h"
+
 namespace kelvrant {
 namespace {
 
@@ -36,7 +38,7 @@ std::uint64_t RepeatKey(const AshNavRecord& record) {
 // Time order; equal times by satellite number, so GPS comes before GLONASS at one instant.
 bool EarlierEntry(const NavIndexEntry& a, const NavIndexEntry& b) {
     const double difference =
-        static_cast<double>(a.week - b.week) * 604800.0 + (a.seconds - b.seconds);
+        static_cast<double>(a.week - b.week) * kSecondsPerWeek + (a.seconds - b.seconds);
     if (difference != 0.0) return difference < 0.0;
     return a.satellite < b.satellite;
 }

@@ -8,6 +8,8 @@
 #include <limits>
 #include <system_error>
 
+#include "geo/TimeConstants.h"
+
 namespace kelvrant {
 namespace {
 
@@ -19,8 +21,6 @@ constexpr std::string_view kGpsTimePrefix = "C ";
 
 constexpr std::size_t kMaxFieldChars = 95;
 constexpr std::size_t kMaxTimeChars = 59;
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kSecondsPerWeek = 604800.0;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

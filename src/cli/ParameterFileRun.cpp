@@ -1,4 +1,4 @@
-// Loading the auto-parameters file (see LoadAutoParameters.h).
+// Loading the auto-parameters file (see ParameterFileRun.h).
 #include "cli/ParameterFileRun.h"
 
 #include <cstdio>

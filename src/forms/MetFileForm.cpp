@@ -15,10 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Added to the seconds of week before dating them, so that an exact midnight is dated on its
-// own day and not at the last instant of the day before.
-constexpr double kDatingNudge = 0.000000001;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -33,7 +29,7 @@ std::int32_t RoundToInt(double value) {
 
 // Year, month and day of the start week and seconds.
 void DateFromStartTime(MetFileSelection& s) {
-    const CalendarTime t = GpsToCalendar(s.startWeek, s.startSeconds + kDatingNudge);
+    const CalendarTime t = GpsToCalendar(s.startWeek, s.startSeconds);
     s.year = t.year;
     s.month = t.month;
     s.day = t.day;
@@ -127,8 +123,8 @@ bool UpdateMetNames(MetFileSelection& selection, const std::string& inputPath, b
     std::int32_t hour = 0;
     std::int32_t minute = 0;
     double seconds = 0.0;
-    GpsTimeToDayOfYear(selection.startWeek, selection.startSeconds + kDatingNudge, year, dayOfYear,
-                       hour, minute, seconds);
+    GpsTimeToDayOfYear(selection.startWeek, selection.startSeconds, year, dayOfYear, hour, minute,
+                       seconds);
     selection.outFileName =
         MakeMetFileName(SplitPath(inputPath).directory, dayOfYear, year, site, selection.session);
     return true;

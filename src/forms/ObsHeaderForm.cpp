@@ -1,4 +1,4 @@
-// The header data window's decisions (see HeaderEdit.h).
+// The header data window's decisions (see ObsHeaderForm.h).
 #include "forms/ObsHeaderForm.h"
 
 #include <charconv>
@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ashtech/BFileReader.h"
+#include "run/HeaderFill.h"
 
 namespace kelvrant {
 namespace {
@@ -31,11 +32,6 @@ std::optional<double> ScanMetres(std::string_view text) {
     const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec != std::errc() || ptr == first || !std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
-}
-
-std::string Cut(std::string text, int width) {
-    if (text.size() > static_cast<std::size_t>(width)) text.resize(static_cast<std::size_t>(width));
-    return text;
 }
 
 AntOffsetCheck Fail(int focus, std::string_view message) {
@@ -115,15 +111,15 @@ bool SiteDataSupplied(const RunFileSet& files) {
 
 HeaderFormValues LoadHeaderForm(const ConfigStore& config, const RunFileSet& files) {
     HeaderFormValues form;
-    form.siteNumber = Cut(config.GetSiteNumber(), headerwidth::kStaNum);
-    form.observerAgency = Cut(config.GetObserverAgency(), headerwidth::kObservAgency);
-    form.createAgency = Cut(config.GetCreateAgency(), headerwidth::kCreateAgency);
+    form.siteNumber = CutToWidth(config.GetSiteNumber(), headerwidth::kStaNum);
+    form.observerAgency = CutToWidth(config.GetObserverAgency(), headerwidth::kObservAgency);
+    form.createAgency = CutToWidth(config.GetCreateAgency(), headerwidth::kCreateAgency);
     const CommentSet comments = config.GetComments();
     for (std::size_t i = 0; i < 3; ++i)
-        form.comments[i] = Cut(comments.text[i], headerwidth::kComment);
+        form.comments[i] = CutToWidth(comments.text[i], headerwidth::kComment);
     form.rcvrType =
-        Cut("Ashtech " + files.ObsReader.Header().ReceiverType(), headerwidth::kRcvrType);
-    form.antType = Cut(config.GetAntType(), headerwidth::kAntType);
+        CutToWidth("Ashtech " + files.ObsReader.Header().ReceiverType(), headerwidth::kRcvrType);
+    form.antType = CutToWidth(config.GetAntType(), headerwidth::kAntType);
 
     form.approxPosFromBFile = config.GetApproxPosFlag();
     form.position = config.GetApproxPos();
@@ -135,16 +131,16 @@ HeaderFormValues LoadHeaderForm(const ConfigStore& config, const RunFileSet& fil
         const ObsHeaderRecord& h = files.ObsHeader;
         form.offsets = {h.antennaNorth, h.antennaEast, h.antennaSlant, h.antennaRadius,
                         h.antennaDeltaVertical};
-        form.siteName = Cut(h.markerName, headerwidth::kSiteName);
-        form.observer = Cut(h.observer, headerwidth::kObserver);
-        form.rcvrSerNum = Cut(h.receiverNumber, headerwidth::kRcvrSN);
-        form.antSerNum = Cut(h.antennaNumber, headerwidth::kAntSN);
+        form.siteName = CutToWidth(h.markerName, headerwidth::kSiteName);
+        form.observer = CutToWidth(h.observer, headerwidth::kObserver);
+        form.rcvrSerNum = CutToWidth(h.receiverNumber, headerwidth::kRcvrSN);
+        form.antSerNum = CutToWidth(h.antennaNumber, headerwidth::kAntSN);
     } else {
         form.offsets = config.GetAntOffsets();
-        form.siteName = Cut(config.GetSiteName(), headerwidth::kSiteName);
-        form.observer = Cut(config.GetObserver(), headerwidth::kObserver);
-        form.rcvrSerNum = Cut(config.GetRcvrSerNum(), headerwidth::kRcvrSN);
-        form.antSerNum = Cut(config.GetAntSerNum(), headerwidth::kAntSN);
+        form.siteName = CutToWidth(config.GetSiteName(), headerwidth::kSiteName);
+        form.observer = CutToWidth(config.GetObserver(), headerwidth::kObserver);
+        form.rcvrSerNum = CutToWidth(config.GetRcvrSerNum(), headerwidth::kRcvrSN);
+        form.antSerNum = CutToWidth(config.GetAntSerNum(), headerwidth::kAntSN);
     }
 
     form.writeEpInt = config.GetWriteEpInt() != 0;
@@ -192,20 +188,13 @@ void StoreHeaderForm(const HeaderFormValues& form, int dataTypeCode, bool siteDa
     job.SiteChanges = form.siteChanges;
     job.OutputDoppler = form.outputDoppler ? 1 : 0;
 
-    const CommentSet comments = config.GetComments();
-    obs.markerName = form.siteName;
-    obs.markerNumber = form.siteNumber;
-    obs.markerNumberPresent = 1;
-    obs.runBy = form.createAgency;
-    obs.observer = form.observer;
-    obs.observingAgency = form.observerAgency;
-    obs.commentCount = static_cast<std::int16_t>(comments.count);
-    for (std::size_t i = 0; i < obs.comments.size(); ++i)
-        obs.comments[i] = i < 3 ? comments.text[i] : std::string();
-    obs.receiverType = form.rcvrType;
-    obs.receiverNumber = form.rcvrSerNum;
-    obs.antennaType = form.antType;
-    obs.antennaNumber = form.antSerNum;
+    // The header shows what the window holds; with site data of an S-file that includes the
+    // observer and serial numbers the settings do not keep.
+    HeaderSettings values = config.Settings();
+    values.Observer = form.observer;
+    values.RcvrSerNum = form.rcvrSerNum;
+    values.AntSerNum = form.antSerNum;
+    FillHeaderTexts(values, obs, nav);
     obs.approxX = form.position[0];
     obs.approxY = form.position[1];
     obs.approxZ = form.position[2];
@@ -214,14 +203,7 @@ void StoreHeaderForm(const HeaderFormValues& form, int dataTypeCode, bool siteDa
     obs.antennaSlant = form.offsets[kSlantOffset];
     obs.antennaRadius = form.offsets[kRadiusOffset];
     obs.antennaDeltaVertical = form.offsets[kDeltaVertOffset];
-    obs.intervalPresent = form.writeEpInt ? 1 : 0;
-    obs.satelliteListPresent = form.writeSats ? 1 : 0;
     SetObservationTypes(obs, dataTypeCode, job.OutputDoppler == 0);
-
-    nav.runBy = form.createAgency;
-    nav.commentCount = static_cast<std::int16_t>(comments.count);
-    for (std::size_t i = 0; i < nav.comments.size(); ++i)
-        nav.comments[i] = i < 3 ? comments.text[i] : std::string();
 }
 
 }  // namespace kelvrant

@@ -36,22 +36,6 @@ inline constexpr std::string_view kGlonassWarning =
     "parameter?\n\n";
 }  // namespace headertext
 
-/// Maximum lengths of the header page edits.
-namespace headerwidth {
-inline constexpr int kSiteName = 60;
-inline constexpr int kStaNum = 20;
-inline constexpr int kObserver = 20;
-inline constexpr int kObservAgency = 40;
-inline constexpr int kCreateAgency = 20;
-inline constexpr int kRcvrType = 20;
-inline constexpr int kRcvrSN = 20;
-inline constexpr int kAntType = 20;
-inline constexpr int kAntSN = 20;
-inline constexpr int kComment = 60;
-inline constexpr int kPosition = 15;
-inline constexpr int kOffset = 8;
-}  // namespace headerwidth
-
 /// The antenna offsets in edit order.
 enum AntOffset : int { kNorthOffset, kEastOffset, kSlantOffset, kRadiusOffset, kDeltaVertOffset };
 

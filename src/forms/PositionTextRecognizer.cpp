@@ -353,10 +353,23 @@ void PositionTextRecognizer::MatchDmsPatterns() {
     }
 }
 
+// Each number starts with every role its value allows; the steps below narrow them down, from
+// the value alone to the labels around it, and the slots are filled in text order.
 void PositionTextRecognizer::AssignRoles() {
     MatchDmsPatterns();
+    RestrictRolesByRange();
+    RestrictRolesByTriples();
+    if (active_.empty()) return;
+    BindRolesToKeywords();
+    TakeAdjacentLabels();
+    EliminateTakenRoles();
+    TakeLeftoverAsHeight();
+    FillSlotsInTextOrder();
+}
 
-    // Value ranges.
+// Drops the roles a number's value rules out: angles beyond their range, degrees with a
+// fraction, minutes and seconds above 60, a height far below the sea.
+void PositionTextRecognizer::RestrictRolesByRange() {
     for (const std::size_t i : active_) {
         PasteNumber& n = numbers_[i];
         const double a = std::fabs(n.value);
@@ -375,10 +388,13 @@ void PositionTextRecognizer::AssignRoles() {
         }
         n.roles = roles;
     }
+}
 
-    // X, Y, Z candidate triples.
-    std::vector<bool> inTriple(numbers_.size(), false);
+// A number in a triple whose length reaches the Earth's surface may be a coordinate and is no
+// height; any other number cannot be X, Y or Z.
+void PositionTextRecognizer::RestrictRolesByTriples() {
     const std::size_t count = active_.size();
+    std::vector<bool> inTriple(numbers_.size(), false);
     for (std::size_t i = 0; i < count; ++i) {
         const double vi = numbers_[active_[i]].value;
         for (std::size_t j = i + 1; j < count; ++j) {
@@ -396,9 +412,11 @@ void PositionTextRecognizer::AssignRoles() {
         numbers_[i].roles &= inTriple[i] ? ~paste_role::kHeight
                                          : ~(paste_role::kX | paste_role::kY | paste_role::kZ);
     }
-    if (count == 0) return;
+}
 
-    // Keyword binding: the first number after a keyword and the one before it keep its role.
+// Keyword binding: the first number after a keyword and the one before it keep its role.
+void PositionTextRecognizer::BindRolesToKeywords() {
+    const std::size_t count = active_.size();
     for (const int r : kBindingOrder) {
         const int key = keyword_[r];
         if (key == kNone) continue;
@@ -412,9 +430,12 @@ void PositionTextRecognizer::AssignRoles() {
             if (a != keepA && a != keepB) numbers_[active_[a]].roles &= ~kRoleBit[r];
         }
     }
+}
 
-    // Adjacency: the labels just before and just after a number, combined by exclusive-or so
-    // that a label written before its number and one written after it both work.
+// Adjacency: the labels just before and just after a number, combined by exclusive-or so
+// that a label written before its number and one written after it both work.
+void PositionTextRecognizer::TakeAdjacentLabels() {
+    const std::size_t count = active_.size();
     const auto firstKeywordIn = [this](int low, int high) -> std::uint32_t {
         for (const int r : kAdjacencyOrder) {
             const int k = keyword_[r];
@@ -436,8 +457,11 @@ void PositionTextRecognizer::AssignRoles() {
     for (std::size_t a = 0; a < count; ++a) {
         if (hasAdjacent[a]) numbers_[active_[a]].roles = adjacent[a];
     }
+}
 
-    // Elimination: a number left with one role takes it from all others.
+// Elimination: a number left with one role takes it from all others.
+void PositionTextRecognizer::EliminateTakenRoles() {
+    const std::size_t count = active_.size();
     for (int pass = 0; pass < kEliminationPasses; ++pass) {
         for (std::size_t a = 0; a < count; ++a) {
             const std::uint32_t roles = numbers_[active_[a]].roles;
@@ -447,9 +471,11 @@ void PositionTextRecognizer::AssignRoles() {
             }
         }
     }
+}
 
-    // Latitude and east longitude fully labelled in degrees, minutes and seconds without a
-    // height label: whatever is left over is the height.
+// Latitude and east longitude fully labelled in degrees, minutes and seconds without a
+// height label: whatever is left over is the height.
+void PositionTextRecognizer::TakeLeftoverAsHeight() {
     const bool dmsLabelled = keyword_[kLatD] != kNone && keyword_[kLatM] != kNone &&
                              keyword_[kLatS] != kNone && keyword_[kEastD] != kNone &&
                              keyword_[kEastM] != kNone && keyword_[kEastS] != kNone;
@@ -461,8 +487,10 @@ void PositionTextRecognizer::AssignRoles() {
             slots_[kHeight] = Slot{true, n.value, paste_role::kHeight};
         }
     }
+}
 
-    // Final assignment in text order.
+// Final assignment in text order.
+void PositionTextRecognizer::FillSlotsInTextOrder() {
     for (const std::size_t i : active_) {
         const PasteNumber& n = numbers_[i];
         for (const int r : kSlotOrder) {

@@ -115,6 +115,13 @@ class PositionTextRecognizer {
     void ExcludeAfter(std::string_view word);
     void MatchDmsPatterns();
     void AssignRoles();
+    void RestrictRolesByRange();
+    void RestrictRolesByTriples();
+    void BindRolesToKeywords();
+    void TakeAdjacentLabels();
+    void EliminateTakenRoles();
+    void TakeLeftoverAsHeight();
+    void FillSlotsInTextOrder();
     void Decide();
     [[nodiscard]] bool SlotHolds(int role) const;
 

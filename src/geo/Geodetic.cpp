@@ -64,19 +64,6 @@ void ConvertGeodetic(int direction, double a, double f, double& latitude, double
     height = h;
 }
 
-std::int32_t DegreesToDms(double value, std::int32_t& degrees, std::int32_t& minutes,
-                          double& seconds) {
-    const double sign = value < 0.0 ? -1.0 : 1.0;
-    const double v = std::fabs(value);
-    const double whole = std::trunc(v);
-    const double r = (v - whole) * 60.0;
-    const double m = std::trunc(r);
-    seconds = (r - m) * 60.0;
-    minutes = static_cast<std::int32_t>(m);
-    degrees = static_cast<std::int32_t>(std::trunc(whole * sign));
-    return degrees;
-}
-
 double DmsToDegrees(std::int32_t degrees, std::int32_t minutes, double seconds) {
     const double v = std::abs(degrees) + std::abs(minutes) * 0.016666666666666666 +
                      std::fabs(seconds) * 0.0002777777777777778;

@@ -1,6 +1,6 @@
 // WGS-84 conversions between Earth-centred Earth-fixed X, Y, Z and geodetic latitude,
-// longitude (east, 0..360) and ellipsoidal height, and between decimal degrees and
-// degrees/minutes/seconds.
+// longitude (east, 0..360) and ellipsoidal height, and from degrees/minutes/seconds to decimal
+// degrees.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +17,6 @@ inline constexpr double kRadToDeg = 57.29577951308232;
 /// any other direction does nothing.
 void ConvertGeodetic(int direction, double a, double f, double& latitude, double& longitude,
                      double& height, double& x, double& y, double& z);
-
-/// Splits decimal degrees; minutes and seconds are never negative, the sign rides on the
-/// degrees (and is lost for values strictly between -1 and 0). Returns the degrees.
-std::int32_t DegreesToDms(double value, std::int32_t& degrees, std::int32_t& minutes,
-                          double& seconds);
 
 /// Decimal degrees of a degrees/minutes/seconds triple; the sign is taken from the degrees.
 double DmsToDegrees(std::int32_t degrees, std::int32_t minutes, double seconds);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kelvrant {
 namespace {
@@ -14,6 +15,16 @@ constexpr std::int32_t kCumulativeDays[2][13] = {
 
 int LeapIndex(std::int32_t year) {
     return IsLeapYear(year) ? 1 : 0;
+}
+
+// Week and seconds of week of a day and a time of that day, summed exactly.
+void MjdToGpsTime(std::int32_t mjd, std::int32_t hour, std::int32_t minute, double seconds,
+                  std::int32_t& week, double& secondsOfWeek) {
+    const std::int32_t n = mjd - kMjdGpsEpoch;
+    week = n / kDaysPerWeek;
+    const std::int32_t dayOfWeek = n % kDaysPerWeek;
+    secondsOfWeek =
+        dayOfWeek * kSecondsPerDay + hour * kSecondsPerHour + minute * kSecondsPerMinute + seconds;
 }
 
 }  // namespace
@@ -32,60 +43,52 @@ std::int32_t DateToMjd(std::int32_t year, std::int32_t month, std::int32_t day) 
            ((year - 1) % 4) * 365 - 1;
 }
 
-void DayOfYearToMjd(std::int32_t year, std::int32_t dayOfYear, std::int32_t hour,
-                    std::int32_t minute, double seconds, std::int32_t& mjd, double& dayFraction) {
-    mjd =
-        ((year - 1901) / 4) * kDaysPerFourYears + kMjd1901 + ((year - 1) % 4) * 365 + dayOfYear - 1;
-    dayFraction = (minute * 60.0 + hour * 3600.0 + seconds) * kInverseSecondsPerDay;
-}
-
-std::int32_t MjdToGpsTime(std::int32_t mjd, double dayFraction, std::int32_t& week,
-                          double& secondsOfWeek) {
-    const std::int32_t n = mjd - kMjdGpsEpoch;
-    week = n / 7;
-    const std::int32_t dayOfWeek = n % 7;
-    secondsOfWeek = (dayOfWeek + dayFraction) * kSecondsPerDay;
-    return dayOfWeek;
+std::int32_t NearestWeek(std::int32_t week, double referenceSeconds, double seconds) {
+    std::int64_t w = week;
+    const double difference = seconds - referenceSeconds;
+    if (difference > kHalfWeekSeconds) --w;
+    if (difference < -kHalfWeekSeconds) ++w;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        w, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 void CalendarToGpsTime(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
                        std::int32_t minute, double seconds, std::int32_t& week,
                        double& secondsOfWeek) {
-    const std::int32_t mjd = DateToMjd(year, month, day);
-    const double fraction = (minute * 60.0 + hour * 3600.0 + seconds) * kInverseSecondsPerDay;
-    MjdToGpsTime(mjd, fraction, week, secondsOfWeek);
+    MjdToGpsTime(DateToMjd(year, month, day), hour, minute, seconds, week, secondsOfWeek);
 }
 
 void DayOfYearToGpsTime(std::int32_t year, std::int32_t dayOfYear, std::int32_t hour,
                         std::int32_t minute, double seconds, std::int32_t& week,
                         double& secondsOfWeek) {
-    std::int32_t mjd = 0;
-    double fraction = 0.0;
-    DayOfYearToMjd(year, dayOfYear, hour, minute, seconds, mjd, fraction);
-    MjdToGpsTime(mjd, fraction, week, secondsOfWeek);
+    const std::int32_t mjd =
+        ((year - 1901) / 4) * kDaysPerFourYears + kMjd1901 + ((year - 1) % 4) * 365 + dayOfYear - 1;
+    MjdToGpsTime(mjd, hour, minute, seconds, week, secondsOfWeek);
 }
 
-void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd, double& dayFraction) {
-    // The division is a multiplication by the rounded reciprocal: an exact midnight therefore
-    // lands just below the whole day, which is why printing callers add 1e-9 s.
+void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd,
+                  double& secondsOfDay) {
     // A damaged input file can give any week and any seconds, a NaN included: the day count is
-    // kept in doubles and held within a range whose later arithmetic cannot overflow, and a
-    // fraction that rounding of an enormous value has blown up is dropped.
+    // kept in doubles and held within a range whose later arithmetic cannot overflow.
     constexpr double kMjdLimit = 1.0e8;
     if (!std::isfinite(secondsOfWeek)) secondsOfWeek = 0.0;
-    const double d = std::trunc(secondsOfWeek * kInverseSecondsPerDay);
-    dayFraction = (secondsOfWeek - d * kSecondsPerDay) * kInverseSecondsPerDay;
-    if (!(std::fabs(dayFraction) <= 1.0)) dayFraction = 0.0;
-    const double days = d + week * 7.0 + kMjdGpsEpoch;
-    mjd = static_cast<std::int32_t>(std::clamp(days, -kMjdLimit, kMjdLimit));
+    // fmod is exact, so a whole number of days leaves exactly 0 seconds: midnight stays on its
+    // own day.
+    double sod = std::fmod(secondsOfWeek, kSecondsPerDay);
+    if (sod < 0.0) sod += kSecondsPerDay;
+    if (sod >= kSecondsPerDay) sod = 0.0;  // a tiny negative remainder rounded up to a day
+    const double days = std::round((secondsOfWeek - sod) / kSecondsPerDay);
+    secondsOfDay = sod;
+    mjd = static_cast<std::int32_t>(std::clamp(
+        days + week * static_cast<double>(kDaysPerWeek) + kMjdGpsEpoch, -kMjdLimit, kMjdLimit));
 }
 
 void GpsTimeToDayOfYear(std::int32_t week, double secondsOfWeek, std::int32_t& year,
                         std::int32_t& dayOfYear, std::int32_t& hour, std::int32_t& minute,
                         double& seconds) {
     std::int32_t mjd = 0;
-    double fraction = 0.0;
-    GpsTimeToMjd(week, secondsOfWeek, mjd, fraction);
+    double secondsOfDay = 0.0;
+    GpsTimeToMjd(week, secondsOfWeek, mjd, secondsOfDay);
     std::int32_t n = mjd - kMjd1901;
     year = (n / kDaysPerFourYears) * 4 + 1901;
     n = n % kDaysPerFourYears;
@@ -93,7 +96,12 @@ void GpsTimeToDayOfYear(std::int32_t week, double secondsOfWeek, std::int32_t& y
     const std::int32_t k = n / 365 - n / 1460;
     year += k;
     dayOfYear = n - 365 * k + 1;
-    DayFractionToTime(fraction, hour, minute, seconds);
+    // Hours and minutes from the whole seconds; the fraction rides on the seconds unchanged.
+    const double whole = std::floor(secondsOfDay);
+    const auto s = static_cast<std::int32_t>(whole);
+    hour = s / 3600;
+    minute = s % 3600 / 60;
+    seconds = static_cast<double>(s % 60) + (secondsOfDay - whole);
 }
 
 void GpsTimeToCalendar(std::int32_t week, double secondsOfWeek, std::int32_t& year,
@@ -102,12 +110,6 @@ void GpsTimeToCalendar(std::int32_t week, double secondsOfWeek, std::int32_t& ye
     std::int32_t dayOfYear = 0;
     GpsTimeToDayOfYear(week, secondsOfWeek, year, dayOfYear, hour, minute, seconds);
     DayOfYearToMonthDay(year, dayOfYear, month, day);
-}
-
-void DayFractionToTime(double fraction, std::int32_t& hour, std::int32_t& minute, double& seconds) {
-    hour = static_cast<std::int32_t>(std::trunc(fraction * 24.0));
-    minute = static_cast<std::int32_t>(std::trunc(fraction * 1440.0 - hour * 60.0));
-    seconds = fraction * kSecondsPerDay - hour * 3600.0 - minute * 60.0;
 }
 
 void DayOfYearToMonthDay(std::int32_t year, std::int32_t dayOfYear, std::int32_t& month,
@@ -119,15 +121,6 @@ void DayOfYearToMonthDay(std::int32_t year, std::int32_t dayOfYear, std::int32_t
     if (dayOfYear > kCumulativeDays[leap][m + 1] && m < 11) m += 1;
     month = m + 1;
     day = dayOfYear - kCumulativeDays[leap][m];
-}
-
-int CompareGpsTimes(double tolerance, std::int32_t week1, double seconds1, std::int32_t week2,
-                    double seconds2, double& difference) {
-    difference = (week2 - week1) * kSecondsPerWeek + (seconds2 - seconds1);
-    if (tolerance > 0.0 && std::fabs(difference) <= tolerance) return 0;
-    if (difference > 0.0) return 1;
-    if (difference < 0.0) return -1;
-    return 0;
 }
 
 CalendarTime GpsToCalendar(std::int32_t week, double secondsOfWeek) {

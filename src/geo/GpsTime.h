@@ -1,19 +1,14 @@
-// GPS time conversions: GPS week and seconds of week, Modified Julian Date with a day
-// fraction, calendar dates, days of year and times of day. All times are GPS time; weeks are
-// full week numbers. Integer divisions truncate toward zero, as the printed digits of every
-// RINEX writer depend on it.
+// GPS time conversions: GPS week and seconds of week, Modified Julian Date, calendar dates,
+// days of year and times of day. All times are GPS time; weeks are full week numbers. Days are
+// counted in integers and a time of day is split from its whole seconds, so a time that falls
+// exactly on midnight is dated on its own day, with no nudge at the call site.
 #pragma once
 
 #include <cstdint>
 
-namespace kelvrant {
+#include "geo/TimeConstants.h"
 
-inline constexpr std::int32_t kMjd1901 = 15385;
-inline constexpr std::int32_t kMjdGpsEpoch = 44244;
-inline constexpr double kSecondsPerWeek = 604800.0;
-inline constexpr double kSecondsPerDay = 86400.0;
-inline constexpr double kInverseSecondsPerDay = 1.157407407407407e-05;
-inline constexpr std::int32_t kDaysPerFourYears = 1461;
+namespace kelvrant {
 
 /// True when the year is divisible by 4 (the only rule; right for 1901..2099).
 bool IsLeapYear(std::int32_t year);
@@ -24,13 +19,10 @@ std::int32_t DaysBeforeMonth(std::int32_t year, std::int32_t month, std::int32_t
 /// Modified Julian Date of a calendar date.
 std::int32_t DateToMjd(std::int32_t year, std::int32_t month, std::int32_t day);
 
-/// MJD and day fraction of a day of year and time of day.
-void DayOfYearToMjd(std::int32_t year, std::int32_t dayOfYear, std::int32_t hour,
-                    std::int32_t minute, double seconds, std::int32_t& mjd, double& dayFraction);
-
-/// GPS week and seconds of week of an MJD and day fraction; returns the day of week.
-std::int32_t MjdToGpsTime(std::int32_t mjd, double dayFraction, std::int32_t& week,
-                          double& secondsOfWeek);
+/// The week of an instant given by its seconds of week alone, taken as the instant nearest to a
+/// reference time (`week`, `referenceSeconds`) of the same session: when the two seconds lie
+/// more than half a week apart, the week changed between them.
+std::int32_t NearestWeek(std::int32_t week, double referenceSeconds, double seconds);
 
 void CalendarToGpsTime(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
                        std::int32_t minute, double seconds, std::int32_t& week,
@@ -40,27 +32,20 @@ void DayOfYearToGpsTime(std::int32_t year, std::int32_t dayOfYear, std::int32_t 
                         std::int32_t minute, double seconds, std::int32_t& week,
                         double& secondsOfWeek);
 
-void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd, double& dayFraction);
+/// MJD of the day and the seconds of that day (0 <= seconds < 86400).
+void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd, double& secondsOfDay);
 
 void GpsTimeToDayOfYear(std::int32_t week, double secondsOfWeek, std::int32_t& year,
                         std::int32_t& dayOfYear, std::int32_t& hour, std::int32_t& minute,
                         double& seconds);
 
-/// Calendar date and time of day (four-digit year). Callers that print a time add 1e-9 s to
-/// the seconds of week first, so that an exact midnight is not shown as the previous day.
+/// Calendar date and time of day (four-digit year).
 void GpsTimeToCalendar(std::int32_t week, double secondsOfWeek, std::int32_t& year,
                        std::int32_t& month, std::int32_t& day, std::int32_t& hour,
                        std::int32_t& minute, double& seconds);
 
-void DayFractionToTime(double fraction, std::int32_t& hour, std::int32_t& minute, double& seconds);
-
 void DayOfYearToMonthDay(std::int32_t year, std::int32_t dayOfYear, std::int32_t& month,
                          std::int32_t& day);
-
-/// -1, 0 or 1 for the sign of (time2 - time1); 0 also when tolerance > 0 and the difference
-/// lies within it. The difference in seconds is returned through `difference`.
-int CompareGpsTimes(double tolerance, std::int32_t week1, double seconds1, std::int32_t week2,
-                    double seconds2, double& difference);
 
 /// Broken-down calendar time, as the calendar conversions produce it.
 struct CalendarTime {

@@ -4,13 +4,13 @@
 #include <cmath>
 
 #include "geo/Geodetic.h"
+#include "geo/GpsTime.h"
+#include "geo/TimeConstants.h"
 
 namespace kelvrant::qc {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr double kSecondsPerWeek = 604800.0;
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kGpsMu = 3.986005e14;
 constexpr double kGpsEarthRate = 7.2921151467e-5;
 constexpr double kGloMu = 3.9860044e14;
@@ -127,12 +127,10 @@ void BroadcastOrbits::Add(const AshNavRecord& record) {
     if (record.IsGps()) {
         if (record.satellite < 1) return;
         GpsEphemeris eph;
-        const double messageAbs = record.Week() * kSecondsPerWeek + record.Seconds();
         eph.toe = record.Toe();
-        eph.toeAbs = record.Week() * kSecondsPerWeek + eph.toe;
         // The reference time may lie in the week after (or before) the one the message came in.
-        if (eph.toeAbs - messageAbs > kSecondsPerWeek / 2) eph.toeAbs -= kSecondsPerWeek;
-        if (eph.toeAbs - messageAbs < -kSecondsPerWeek / 2) eph.toeAbs += kSecondsPerWeek;
+        eph.toeAbs =
+            NearestWeek(record.Week(), record.Seconds(), eph.toe) * kSecondsPerWeek + eph.toe;
         eph.sqrtA = record.SqrtA();
         eph.e = record.Ecc();
         eph.m0 = record.M0();

@@ -8,12 +8,12 @@
 #include <utility>
 
 #include "geo/GpsTime.h"
+#include "geo/TimeConstants.h"
 
 namespace kelvrant::qc {
 namespace {
 
 constexpr double kSpeedOfLight = 299792458.0;
-constexpr double kSecondsPerWeek = 604800.0;
 constexpr double kGpsL1 = 1575.42e6;
 constexpr double kGpsL2 = 1227.60e6;
 
@@ -32,7 +32,7 @@ std::string TimeText(double gpsSeconds) {
     const double weeks = std::floor(gpsSeconds / kSecondsPerWeek);
     // Round to the millisecond first so that 59.9996 s never prints as 60.000.
     const double sow = std::round((gpsSeconds - weeks * kSecondsPerWeek) * 1000.0) / 1000.0;
-    const CalendarTime c = GpsToCalendar(static_cast<std::int32_t>(weeks), sow + 1e-9);
+    const CalendarTime c = GpsToCalendar(static_cast<std::int32_t>(weeks), sow);
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%06.3f", c.year, c.month, c.day,
                   c.hour, c.minute, std::floor(c.seconds * 1000.0 + 1e-6) / 1000.0);

@@ -11,11 +11,6 @@
 
 namespace kelvrant {
 
-class BFileReader;
-class EFileReader;
-struct SiteRecord;
-struct IonRecord;
-
 /// Observation types in header order; the index into the type flags and the counts.
 enum ObsType : int {
     kObsL1 = 0,
@@ -35,16 +30,8 @@ inline constexpr int kGlonassEntryBase = 33;
 inline constexpr int kMaxComments = 5;
 
 /// The observation header. Text fields may hold longer strings; the writer cuts each one to
-/// its capacity (the k...Width constants).
+/// its field.
 struct ObsHeaderRecord {
-    static constexpr std::size_t kMarkerWidth = 60;
-    static constexpr std::size_t kRunByWidth = 20;
-    static constexpr std::size_t kObserverWidth = 20;
-    static constexpr std::size_t kAgencyWidth = 40;
-    static constexpr std::size_t kCommentWidth = 60;
-    static constexpr std::size_t kReceiverWidth = 20;
-    static constexpr std::size_t kAntennaWidth = 20;
-
     char systemLetter = 'G';  ///< 'G' GPS only, 'M' mixed GPS and GLONASS
     std::string markerName;
     std::int16_t markerNumberPresent = 0;
@@ -89,17 +76,6 @@ double AntennaHeight(const ObsHeaderRecord& record);
 /// Sets the L1..D2 flags for a B-file data type code (any unknown code: all seven); with
 /// noDoppler D1 and D2 are cleared. T1 and T2 are left as they are.
 void SetObservationTypes(ObsHeaderRecord& record, int dataType, bool noDoppler);
-
-/// Completes the record from the inputs: receiver texts and version from the B-file header,
-/// the site data of the S-file (when `site` is loaded), system letter, interval, mean
-/// position, first and last observation time (week taken from the E-file start when
-/// `navStartWeek` is not -1 and differs), wavelength factors, the observation counts, and
-/// the leap seconds of the ION record (when `ion` is loaded, else 0).
-void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
-                   double navStartSeconds, const SiteRecord* site, const IonRecord* ion);
-/// FillObsHeader with the E-file reader's start week and seconds (nullptr: no E-file).
-void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,
-                   const EFileReader* navReader, const SiteRecord* site, const IonRecord* ion);
 
 /// Claims the lowest free writer slot for the observation writer and seeks the file to its
 /// start. `week` and `seconds` start the epoch writer's week tracking (the header's first

@@ -17,16 +17,6 @@
 namespace kelvrant {
 namespace {
 
-// Copies the non-empty comments, in their order, and returns how many there were.
-template <typename Dest>
-std::int16_t CopyComments(const std::string (&from)[3], Dest& to) {
-    std::int16_t count = 0;
-    for (const std::string& c : from) {
-        if (!c.empty()) to[static_cast<std::size_t>(count++)] = c.substr(0, 60);
-    }
-    return count;
-}
-
 // A failed write (full disk, file size limit) leaves the stream's error flag set.
 bool WriteFailed(const RunFile& f) {
     return f.file != nullptr && std::ferror(f.file) != 0;
@@ -169,20 +159,10 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         return false;
     }
     ObsHeaderRecord& obs = files.ObsHeader;
+    NavHeaderRecord& nav = files.NavHeader;
     obs = ObsHeaderRecord{};
-    obs.markerName = settings.SiteName.substr(0, 60);
-    obs.markerNumber = settings.SiteNumber.substr(0, 60);
-    obs.runBy = settings.CreateAgency.substr(0, 20);
-    obs.observer = settings.Observer.substr(0, 20);
-    obs.observingAgency = settings.ObserverAgency.substr(0, 40);
-    obs.commentCount = CopyComments(settings.Comment, obs.comments);
-    obs.receiverType = settings.RcvrType.substr(0, 20);
-    obs.receiverNumber = settings.RcvrSerNum.substr(0, 20);
-    obs.receiverVersion = settings.RcvrVer.substr(0, 20);
-    obs.antennaType = settings.AntType.substr(0, 20);
-    obs.antennaNumber = settings.AntSerNum.substr(0, 20);
-    obs.intervalPresent = settings.WriteEpInt != 0 ? 1 : 0;
-    obs.satelliteListPresent = settings.WriteSats != 0 ? 1 : 0;
+    nav = NavHeaderRecord{};
+    FillHeaderTexts(settings, obs, nav);
 
     // A parameter file's receiver type stands unless an S-file supplies one.
     const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
@@ -204,10 +184,6 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
 
-    NavHeaderRecord& nav = files.NavHeader;
-    nav = NavHeaderRecord{};
-    nav.runBy = settings.CreateAgency.substr(0, 20);
-    nav.commentCount = CopyComments(settings.Comment, nav.comments);
     CopyIonToNavHeader(nav, files.Ion);
     return true;
 }

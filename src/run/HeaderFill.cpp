@@ -1,37 +1,66 @@
+// Header records from the header values (see HeaderFill.h).
 #include "run/HeaderFill.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
-#include "settings/HeaderSettings.h"
-
 namespace kelvrant {
+namespace {
+
+// The non-empty comments moved to the front, cut to the comment width; returns their count.
+template <std::size_t N>
+std::int16_t CopyComments(const std::string (&from)[3], std::array<std::string, N>& to) {
+    std::int16_t count = 0;
+    for (const std::string& comment : from) {
+        if (comment.empty()) continue;
+        to[static_cast<std::size_t>(count++)] = CutToWidth(comment, headerwidth::kComment);
+    }
+    return count;
+}
+
+}  // namespace
+
+void FillHeaderTexts(const HeaderSettings& values, ObsHeaderRecord& obs, NavHeaderRecord& nav) {
+    obs.markerName = CutToWidth(values.SiteName, headerwidth::kSiteName);
+    obs.markerNumber = CutToWidth(values.SiteNumber, headerwidth::kSiteNumber);
+    obs.markerNumberPresent = 1;
+    obs.runBy = CutToWidth(values.CreateAgency, headerwidth::kCreateAgency);
+    obs.observer = CutToWidth(values.Observer, headerwidth::kObserver);
+    obs.observingAgency = CutToWidth(values.ObserverAgency, headerwidth::kObservAgency);
+    obs.comments = {};
+    obs.commentCount = CopyComments(values.Comment, obs.comments);
+    obs.receiverType = CutToWidth(values.RcvrType, headerwidth::kRcvrType);
+    obs.receiverNumber = CutToWidth(values.RcvrSerNum, headerwidth::kRcvrSN);
+    obs.antennaType = CutToWidth(values.AntType, headerwidth::kAntType);
+    obs.antennaNumber = CutToWidth(values.AntSerNum, headerwidth::kAntSN);
+    obs.intervalPresent = values.WriteEpInt != 0 ? 1 : 0;
+    obs.satelliteListPresent = values.WriteSats != 0 ? 1 : 0;
+
+    nav.runBy = obs.runBy;
+    nav.comments = {};
+    nav.commentCount = CopyComments(values.Comment, nav.comments);
+}
 
 void FillMetHeaderFromSettings(const HeaderSettings& settings, MetHeaderRecord& header) {
     header = MetHeaderRecord{};
-    header.markerName = settings.SiteName.substr(0, kWideTextWidth);
-    header.markerNumber = settings.SiteNumber.substr(0, kWideTextWidth);
+    header.markerName = CutToWidth(settings.SiteName, headerwidth::kSiteName);
+    header.markerNumber = CutToWidth(settings.SiteNumber, headerwidth::kSiteNumber);
     header.markerNumberPresent = 1;
-    header.runBy = settings.CreateAgency.substr(0, kShortTextWidth);
-    std::int16_t count = 0;
-    for (const std::string& comment : settings.MetComment) {
-        if (comment.empty()) continue;
-        header.comments[static_cast<std::size_t>(count)] = comment.substr(0, kWideTextWidth);
-        ++count;
-    }
-    header.commentCount = count;
+    header.runBy = CutToWidth(settings.CreateAgency, headerwidth::kCreateAgency);
+    header.commentCount = CopyComments(settings.MetComment, header.comments);
 
     header.prPresent = 1;
-    header.prModel = settings.MetPressMod.substr(0, kShortTextWidth);
-    header.prType = settings.MetPressTyp.substr(0, kShortTextWidth);
+    header.prModel = CutToWidth(settings.MetPressMod, headerwidth::kSensor);
+    header.prType = CutToWidth(settings.MetPressTyp, headerwidth::kSensor);
     header.prAccuracy = settings.MetPressAcc;
     header.prX = settings.MetPressPos[0];
     header.prY = settings.MetPressPos[1];
     header.prZ = settings.MetPressPos[2];
 
     header.tdPresent = 1;
-    header.tdModel = settings.MetTempMod.substr(0, kShortTextWidth);
-    header.tdType = settings.MetTempTyp.substr(0, kShortTextWidth);
+    header.tdModel = CutToWidth(settings.MetTempMod, headerwidth::kSensor);
+    header.tdType = CutToWidth(settings.MetTempTyp, headerwidth::kSensor);
     header.tdAccuracy = settings.MetTempAcc;
     header.tdUsesPrPosition = settings.MetTempUsePress;
     header.tdX = settings.MetTempPos[0];
@@ -39,8 +68,8 @@ void FillMetHeaderFromSettings(const HeaderSettings& settings, MetHeaderRecord& 
     header.tdZ = settings.MetTempPos[2];
 
     header.hrPresent = 1;
-    header.hrModel = settings.MetHumidMod.substr(0, kShortTextWidth);
-    header.hrType = settings.MetHumidTyp.substr(0, kShortTextWidth);
+    header.hrModel = CutToWidth(settings.MetHumidMod, headerwidth::kSensor);
+    header.hrType = CutToWidth(settings.MetHumidTyp, headerwidth::kSensor);
     header.hrAccuracy = settings.MetHumidAcc;
     header.hrUsesPrPosition = settings.MetHumidUsePress;
     header.hrX = settings.MetHumidPos[0];

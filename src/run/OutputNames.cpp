@@ -123,9 +123,8 @@ void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {
         if (site.size() < 4) site = "XXXX";
         std::int32_t year = 0, dayOfYear = 0, hour = 0, minute = 0;
         double seconds = 0.0;
-        // The nanosecond keeps an exact midnight on its own day.
-        GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds + 0.000000001, year, dayOfYear,
-                           hour, minute, seconds);
+        GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds, year, dayOfYear, hour, minute,
+                           seconds);
         job.MetOutFileName =
             MakeMetFileName(SplitPath(job.MetInFileName).directory, dayOfYear, year, site, 'A');
     }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "geo/GpsTime.h"
+#include "geo/TimeConstants.h"
 #include "qc/QcReport.h"
 
 namespace kelvrant {
@@ -42,7 +43,7 @@ int LeapSecondsAt(double gpsSeconds) {
         double sow = 0.0;
         CalendarToGpsTime(s.year, s.month, 1, 0, 0, 0.0, week, sow);
         // The step comes at UTC midnight, when GPS time already reads the new offset.
-        if (gpsSeconds >= week * 604800.0 + sow + s.seconds) leap = s.seconds;
+        if (gpsSeconds >= week * kSecondsPerWeek + sow + s.seconds) leap = s.seconds;
     }
     return leap;
 }
@@ -59,7 +60,7 @@ qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName) {
     setup.headerPosition = {h.approxX, h.approxY, h.approxZ};
     setup.leapSeconds = files.Ion.loaded != 0
                             ? files.Ion.LeapSeconds()
-                            : LeapSecondsAt(h.firstWeek * 604800.0 + h.firstSeconds);
+                            : LeapSecondsAt(h.firstWeek * kSecondsPerWeek + h.firstSeconds);
     return setup;
 }
 

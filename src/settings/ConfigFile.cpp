@@ -43,7 +43,7 @@ struct FieldRef {
 struct KeyRow {
     const char* name;
     Form form;
-    std::size_t width;  ///< texts only
+    int width;  ///< texts only
     FieldRef (*field)(HeaderSettings&);
 };
 
@@ -60,23 +60,31 @@ const KeyRow kWindowsKeys[] = {
 
 // Table order is the order in which keys are written under [RINEXDAT].
 const KeyRow kRinexDatKeys[] = {
-    {"SITE_NAME", Form::Text, kWideTextWidth, [](S& s) { return FieldRef{.text = &s.SiteName}; }},
-    {"SITE_NUMBER", Form::Text, kWideTextWidth,
+    {"SITE_NAME", Form::Text, headerwidth::kSiteName,
+     [](S& s) { return FieldRef{.text = &s.SiteName}; }},
+    {"SITE_NUMBER", Form::Text, headerwidth::kSiteNumber,
      [](S& s) { return FieldRef{.text = &s.SiteNumber}; }},
-    {"CREATE_AGENCY", Form::Text, kShortTextWidth,
+    {"CREATE_AGENCY", Form::Text, headerwidth::kCreateAgency,
      [](S& s) { return FieldRef{.text = &s.CreateAgency}; }},
-    {"OBSERVER", Form::Text, kShortTextWidth, [](S& s) { return FieldRef{.text = &s.Observer}; }},
-    {"OBSERVER_AGENCY", Form::Text, kAgencyTextWidth,
+    {"OBSERVER", Form::Text, headerwidth::kObserver,
+     [](S& s) { return FieldRef{.text = &s.Observer}; }},
+    {"OBSERVER_AGENCY", Form::Text, headerwidth::kObservAgency,
      [](S& s) { return FieldRef{.text = &s.ObserverAgency}; }},
-    {"COMMENT1", Form::Text, kWideTextWidth, [](S& s) { return FieldRef{.text = &s.Comment[0]}; }},
-    {"COMMENT2", Form::Text, kWideTextWidth, [](S& s) { return FieldRef{.text = &s.Comment[1]}; }},
-    {"COMMENT3", Form::Text, kWideTextWidth, [](S& s) { return FieldRef{.text = &s.Comment[2]}; }},
-    {"RCVR_TYPE", Form::Text, kShortTextWidth, [](S& s) { return FieldRef{.text = &s.RcvrType}; }},
-    {"RCVR_SERNUM", Form::Text, kShortTextWidth,
+    {"COMMENT1", Form::Text, headerwidth::kComment,
+     [](S& s) { return FieldRef{.text = &s.Comment[0]}; }},
+    {"COMMENT2", Form::Text, headerwidth::kComment,
+     [](S& s) { return FieldRef{.text = &s.Comment[1]}; }},
+    {"COMMENT3", Form::Text, headerwidth::kComment,
+     [](S& s) { return FieldRef{.text = &s.Comment[2]}; }},
+    {"RCVR_TYPE", Form::Text, headerwidth::kRcvrType,
+     [](S& s) { return FieldRef{.text = &s.RcvrType}; }},
+    {"RCVR_SERNUM", Form::Text, headerwidth::kRcvrSN,
      [](S& s) { return FieldRef{.text = &s.RcvrSerNum}; }},
-    {"RCVR_VER", Form::Text, kShortTextWidth, [](S& s) { return FieldRef{.text = &s.RcvrVer}; }},
-    {"ANT_TYPE", Form::Text, kShortTextWidth, [](S& s) { return FieldRef{.text = &s.AntType}; }},
-    {"ANT_SERNUM", Form::Text, kShortTextWidth,
+    {"RCVR_VER", Form::Text, headerwidth::kRcvrVer,
+     [](S& s) { return FieldRef{.text = &s.RcvrVer}; }},
+    {"ANT_TYPE", Form::Text, headerwidth::kAntType,
+     [](S& s) { return FieldRef{.text = &s.AntType}; }},
+    {"ANT_SERNUM", Form::Text, headerwidth::kAntSN,
      [](S& s) { return FieldRef{.text = &s.AntSerNum}; }},
     {"APPROX_POS", Form::FlagXyz, 0,
      [](S& s) { return FieldRef{.flag = &s.ApproxPosUseData, .reals = s.ApproxPos}; }},
@@ -87,28 +95,28 @@ const KeyRow kRinexDatKeys[] = {
     {"SMOOTH_CODE", Form::YesNo, 0, [](S& s) { return FieldRef{.flag = &s.SmoothCode}; }},
     {"WRITE_SITE_CHNGS", Form::YesNo, 0, [](S& s) { return FieldRef{.flag = &s.WriteSiteChngs}; }},
     {"ALLOW_DOPLR", Form::YesNo, 0, [](S& s) { return FieldRef{.flag = &s.AllowDoplr}; }},
-    {"METCMT1", Form::Text, kWideTextWidth,
+    {"METCMT1", Form::Text, headerwidth::kComment,
      [](S& s) { return FieldRef{.text = &s.MetComment[0]}; }},
-    {"METCMT2", Form::Text, kWideTextWidth,
+    {"METCMT2", Form::Text, headerwidth::kComment,
      [](S& s) { return FieldRef{.text = &s.MetComment[1]}; }},
-    {"METCMT3", Form::Text, kWideTextWidth,
+    {"METCMT3", Form::Text, headerwidth::kComment,
      [](S& s) { return FieldRef{.text = &s.MetComment[2]}; }},
-    {"MET_PRESS_MOD", Form::Text, kShortTextWidth,
+    {"MET_PRESS_MOD", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetPressMod}; }},
-    {"MET_PRESS_TYP", Form::Text, kShortTextWidth,
+    {"MET_PRESS_TYP", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetPressTyp}; }},
     {"MET_PRESS_ACC", Form::Real, 0, [](S& s) { return FieldRef{.reals = &s.MetPressAcc}; }},
     {"MET_PRESS_POS", Form::Xyz, 0, [](S& s) { return FieldRef{.reals = s.MetPressPos}; }},
-    {"MET_TEMP_MOD", Form::Text, kShortTextWidth,
+    {"MET_TEMP_MOD", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetTempMod}; }},
-    {"MET_TEMP_TYP", Form::Text, kShortTextWidth,
+    {"MET_TEMP_TYP", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetTempTyp}; }},
     {"MET_TEMP_ACC", Form::Real, 0, [](S& s) { return FieldRef{.reals = &s.MetTempAcc}; }},
     {"MET_TEMP_POS", Form::OneFlagXyz, 0,
      [](S& s) { return FieldRef{.flag = &s.MetTempUsePress, .reals = s.MetTempPos}; }},
-    {"MET_HUMID_MOD", Form::Text, kShortTextWidth,
+    {"MET_HUMID_MOD", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetHumidMod}; }},
-    {"MET_HUMID_TYP", Form::Text, kShortTextWidth,
+    {"MET_HUMID_TYP", Form::Text, headerwidth::kSensor,
      [](S& s) { return FieldRef{.text = &s.MetHumidTyp}; }},
     {"MET_HUMID_ACC", Form::Real, 0, [](S& s) { return FieldRef{.reals = &s.MetHumidAcc}; }},
     {"MET_HUMID_POS", Form::OneFlagXyz, 0,
@@ -262,7 +270,7 @@ bool AcceptLine(std::string& line, int& section, Targets& targets, ConfigLine& k
 void AppendReals(std::string& out, const double* reals, int count) {
     for (int i = 0; i < count; ++i) {
         if (i > 0) out += ',';
-        AppendFixed(out, reals[i], 4);
+        AppendDecimals(out, reals[i], 4);
     }
 }
 
@@ -277,7 +285,7 @@ void PrintKey(std::string& out, const KeyRow& row, Targets& t) {
             const std::int32_t items[] = {p.maximized, p.left, p.top, p.width, p.height};
             for (int i = 0; i < 5; ++i) {
                 if (i > 0) out += ',';
-                AppendInt(out, items[i]);
+                AppendInteger(out, items[i]);
             }
             break;
         }
@@ -292,14 +300,14 @@ void PrintKey(std::string& out, const KeyRow& row, Targets& t) {
             out += *f.flag != 0 ? "Yes" : "No";
             break;
         case Form::Real:
-            AppendFixed(out, *f.reals, 1);
+            AppendDecimals(out, *f.reals, 1);
             break;
         case Form::Xyz:
             AppendReals(out, f.reals, 3);
             break;
         case Form::FlagXyz:
         case Form::OneFlagXyz:
-            AppendInt(out, *f.flag);
+            AppendInteger(out, *f.flag);
             out += ',';
             AppendReals(out, f.reals, 3);
             break;
@@ -478,7 +486,8 @@ void ConfigStore::SetAntOffsets(const std::array<double, 5>& offsets) {
 CommentSet ConfigStore::Compact(const std::string (&comments)[3]) {
     CommentSet set;
     for (const std::string& c : comments) {
-        if (!c.empty()) set.text[static_cast<std::size_t>(set.count++)] = Cut(c, kWideTextWidth);
+        if (!c.empty())
+            set.text[static_cast<std::size_t>(set.count++)] = CutToWidth(c, headerwidth::kComment);
     }
     return set;
 }
@@ -487,7 +496,7 @@ void ConfigStore::StoreCompact(std::string (&comments)[3], std::string_view c1, 
                                std::string_view c3) {
     int n = 0;
     for (std::string_view c : {c1, c2, c3}) {
-        if (!c.empty()) comments[n++] = Cut(c, kWideTextWidth);
+        if (!c.empty()) comments[n++] = CutToWidth(c, headerwidth::kComment);
     }
     for (; n < 3; ++n)
         comments[n].clear();

@@ -81,42 +81,98 @@ class ConfigStore {
     const HeaderSettings& Settings() const { return settings_; }
 
     // Texts: getters return a copy cut to the width, setters store the text cut to it.
-    std::string GetSiteName() const { return Cut(settings_.SiteName, kWideTextWidth); }
-    void SetSiteName(std::string_view v) { settings_.SiteName = Cut(v, kWideTextWidth); }
-    std::string GetSiteNumber() const { return Cut(settings_.SiteNumber, kWideTextWidth); }
-    void SetSiteNumber(std::string_view v) { settings_.SiteNumber = Cut(v, kWideTextWidth); }
-    std::string GetCreateAgency() const { return Cut(settings_.CreateAgency, kShortTextWidth); }
-    void SetCreateAgency(std::string_view v) { settings_.CreateAgency = Cut(v, kShortTextWidth); }
-    std::string GetObserver() const { return Cut(settings_.Observer, kShortTextWidth); }
-    void SetObserver(std::string_view v) { settings_.Observer = Cut(v, kShortTextWidth); }
+    std::string GetSiteName() const {
+        return CutToWidth(settings_.SiteName, headerwidth::kSiteName);
+    }
+    void SetSiteName(std::string_view v) {
+        settings_.SiteName = CutToWidth(v, headerwidth::kSiteName);
+    }
+    std::string GetSiteNumber() const {
+        return CutToWidth(settings_.SiteNumber, headerwidth::kSiteNumber);
+    }
+    void SetSiteNumber(std::string_view v) {
+        settings_.SiteNumber = CutToWidth(v, headerwidth::kSiteNumber);
+    }
+    std::string GetCreateAgency() const {
+        return CutToWidth(settings_.CreateAgency, headerwidth::kCreateAgency);
+    }
+    void SetCreateAgency(std::string_view v) {
+        settings_.CreateAgency = CutToWidth(v, headerwidth::kCreateAgency);
+    }
+    std::string GetObserver() const {
+        return CutToWidth(settings_.Observer, headerwidth::kObserver);
+    }
+    void SetObserver(std::string_view v) {
+        settings_.Observer = CutToWidth(v, headerwidth::kObserver);
+    }
     std::string GetObserverAgency() const {
-        return Cut(settings_.ObserverAgency, kAgencyTextWidth);
+        return CutToWidth(settings_.ObserverAgency, headerwidth::kObservAgency);
     }
     void SetObserverAgency(std::string_view v) {
-        settings_.ObserverAgency = Cut(v, kAgencyTextWidth);
+        settings_.ObserverAgency = CutToWidth(v, headerwidth::kObservAgency);
     }
-    std::string GetRcvrType() const { return Cut(settings_.RcvrType, kShortTextWidth); }
-    void SetRcvrType(std::string_view v) { settings_.RcvrType = Cut(v, kShortTextWidth); }
-    std::string GetRcvrSerNum() const { return Cut(settings_.RcvrSerNum, kShortTextWidth); }
-    void SetRcvrSerNum(std::string_view v) { settings_.RcvrSerNum = Cut(v, kShortTextWidth); }
-    std::string GetRcvrVer() const { return Cut(settings_.RcvrVer, kShortTextWidth); }
-    void SetRcvrVer(std::string_view v) { settings_.RcvrVer = Cut(v, kShortTextWidth); }
-    std::string GetAntType() const { return Cut(settings_.AntType, kShortTextWidth); }
-    void SetAntType(std::string_view v) { settings_.AntType = Cut(v, kShortTextWidth); }
-    std::string GetAntSerNum() const { return Cut(settings_.AntSerNum, kShortTextWidth); }
-    void SetAntSerNum(std::string_view v) { settings_.AntSerNum = Cut(v, kShortTextWidth); }
-    std::string GetMetPressMod() const { return Cut(settings_.MetPressMod, kShortTextWidth); }
-    void SetMetPressMod(std::string_view v) { settings_.MetPressMod = Cut(v, kShortTextWidth); }
-    std::string GetMetPressTyp() const { return Cut(settings_.MetPressTyp, kShortTextWidth); }
-    void SetMetPressTyp(std::string_view v) { settings_.MetPressTyp = Cut(v, kShortTextWidth); }
-    std::string GetMetTempMod() const { return Cut(settings_.MetTempMod, kShortTextWidth); }
-    void SetMetTempMod(std::string_view v) { settings_.MetTempMod = Cut(v, kShortTextWidth); }
-    std::string GetMetTempTyp() const { return Cut(settings_.MetTempTyp, kShortTextWidth); }
-    void SetMetTempTyp(std::string_view v) { settings_.MetTempTyp = Cut(v, kShortTextWidth); }
-    std::string GetMetHumidMod() const { return Cut(settings_.MetHumidMod, kShortTextWidth); }
-    void SetMetHumidMod(std::string_view v) { settings_.MetHumidMod = Cut(v, kShortTextWidth); }
-    std::string GetMetHumidTyp() const { return Cut(settings_.MetHumidTyp, kShortTextWidth); }
-    void SetMetHumidTyp(std::string_view v) { settings_.MetHumidTyp = Cut(v, kShortTextWidth); }
+    std::string GetRcvrType() const {
+        return CutToWidth(settings_.RcvrType, headerwidth::kRcvrType);
+    }
+    void SetRcvrType(std::string_view v) {
+        settings_.RcvrType = CutToWidth(v, headerwidth::kRcvrType);
+    }
+    std::string GetRcvrSerNum() const {
+        return CutToWidth(settings_.RcvrSerNum, headerwidth::kRcvrSN);
+    }
+    void SetRcvrSerNum(std::string_view v) {
+        settings_.RcvrSerNum = CutToWidth(v, headerwidth::kRcvrSN);
+    }
+    std::string GetRcvrVer() const { return CutToWidth(settings_.RcvrVer, headerwidth::kRcvrVer); }
+    void SetRcvrVer(std::string_view v) {
+        settings_.RcvrVer = CutToWidth(v, headerwidth::kRcvrVer);
+    }
+    std::string GetAntType() const { return CutToWidth(settings_.AntType, headerwidth::kAntType); }
+    void SetAntType(std::string_view v) {
+        settings_.AntType = CutToWidth(v, headerwidth::kAntType);
+    }
+    std::string GetAntSerNum() const {
+        return CutToWidth(settings_.AntSerNum, headerwidth::kAntSN);
+    }
+    void SetAntSerNum(std::string_view v) {
+        settings_.AntSerNum = CutToWidth(v, headerwidth::kAntSN);
+    }
+    std::string GetMetPressMod() const {
+        return CutToWidth(settings_.MetPressMod, headerwidth::kSensor);
+    }
+    void SetMetPressMod(std::string_view v) {
+        settings_.MetPressMod = CutToWidth(v, headerwidth::kSensor);
+    }
+    std::string GetMetPressTyp() const {
+        return CutToWidth(settings_.MetPressTyp, headerwidth::kSensor);
+    }
+    void SetMetPressTyp(std::string_view v) {
+        settings_.MetPressTyp = CutToWidth(v, headerwidth::kSensor);
+    }
+    std::string GetMetTempMod() const {
+        return CutToWidth(settings_.MetTempMod, headerwidth::kSensor);
+    }
+    void SetMetTempMod(std::string_view v) {
+        settings_.MetTempMod = CutToWidth(v, headerwidth::kSensor);
+    }
+    std::string GetMetTempTyp() const {
+        return CutToWidth(settings_.MetTempTyp, headerwidth::kSensor);
+    }
+    void SetMetTempTyp(std::string_view v) {
+        settings_.MetTempTyp = CutToWidth(v, headerwidth::kSensor);
+    }
+    std::string GetMetHumidMod() const {
+        return CutToWidth(settings_.MetHumidMod, headerwidth::kSensor);
+    }
+    void SetMetHumidMod(std::string_view v) {
+        settings_.MetHumidMod = CutToWidth(v, headerwidth::kSensor);
+    }
+    std::string GetMetHumidTyp() const {
+        return CutToWidth(settings_.MetHumidTyp, headerwidth::kSensor);
+    }
+    void SetMetHumidTyp(std::string_view v) {
+        settings_.MetHumidTyp = CutToWidth(v, headerwidth::kSensor);
+    }
 
     /// COMMENT1..3: the non-empty comments moved to the front, in their order, with their count.
     CommentSet GetComments() const { return Compact(settings_.Comment); }
@@ -182,9 +238,6 @@ class ConfigStore {
     void SetMetUtc2Gps(double v) { settings_.MetUtc2Gps = v; }
 
   private:
-    static std::string Cut(std::string_view text, std::size_t width) {
-        return std::string(text.substr(0, width));
-    }
     static CommentSet Compact(const std::string (&comments)[3]);
     static void StoreCompact(std::string (&comments)[3], std::string_view c1, std::string_view c2,
                              std::string_view c3);

@@ -1,21 +1,44 @@
 // The program-wide RINEX header values and observation and met options, persisted in the
 // [RINEXDAT] section of the configuration file, edited by the header windows and replaced by a
-// parameter file. Texts hold at most the width noted beside them (the k...Width constants).
+// parameter file, and the one table of how wide each of their texts is.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kelvrant {
 
-/// Widths of the texts of HeaderSettings; longer texts are cut to them.
-inline constexpr std::size_t kWideTextWidth = 60;    ///< names, numbers and comments
-inline constexpr std::size_t kAgencyTextWidth = 40;  ///< OBSERVER_AGENCY
-inline constexpr std::size_t kShortTextWidth = 20;   ///< agency, observer, equipment, sensors
+/// How many characters of each header text the configuration file, the parameter file, the
+/// header windows and the RINEX header records hold; longer texts are cut to it. The header
+/// fields are this wide, so a value that fits here is never cut again by a writer.
+namespace headerwidth {
+inline constexpr int kSiteName = 60;      ///< SITE_NAME, MARKER NAME
+inline constexpr int kSiteNumber = 60;    ///< SITE_NUMBER, MARKER NUMBER
+inline constexpr int kStaNum = 20;        ///< the header windows' station number edit
+inline constexpr int kCreateAgency = 20;  ///< CREATE_AGENCY, the agency of PGM / RUN BY / DATE
+inline constexpr int kObserver = 20;      ///< OBSERVER
+inline constexpr int kObservAgency = 40;  ///< OBSERVER_AGENCY
+inline constexpr int kComment = 60;       ///< COMMENT1..3, METCMT1..3, COMMENT lines
+inline constexpr int kRcvrType = 20;      ///< RCVR_TYPE
+inline constexpr int kRcvrSN = 20;        ///< RCVR_SERNUM
+inline constexpr int kRcvrVer = 20;       ///< RCVR_VER
+inline constexpr int kAntType = 20;       ///< ANT_TYPE
+inline constexpr int kAntSN = 20;         ///< ANT_SERNUM
+inline constexpr int kSensor = 20;        ///< model and type of a met sensor
+inline constexpr int kParameterSite = 4;  ///< SITE_NAME of a parameter file
+inline constexpr int kPosition = 15;      ///< a coordinate's edit in the header windows
+inline constexpr int kOffset = 8;         ///< an antenna offset's edit in the header windows
+}  // namespace headerwidth
+
+/// The first `width` characters of `text`.
+inline std::string CutToWidth(std::string_view text, int width) {
+    return std::string(text.substr(0, static_cast<std::size_t>(width)));
+}
 
 struct HeaderSettings {
-    std::string SiteName;                   ///< SITE_NAME, 60
+    std::string SiteName;                   ///< SITE_NAME
     std::string SiteNumber;                 ///< SITE_NUMBER, 60
     std::string CreateAgency;               ///< CREATE_AGENCY, 20
     std::string Observer;                   ///< OBSERVER, 20

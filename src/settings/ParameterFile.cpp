@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "settings/HeaderSettings.h"
 #include "settings/TextScan.h"
 
 namespace kelvrant {
@@ -11,10 +12,6 @@ namespace {
 
 constexpr double kPosLimit = 1e23;
 constexpr double kOffsetLimit = 2000.0;
-constexpr std::size_t kSiteNameLength = 4;
-constexpr std::size_t kWide = 60;
-constexpr std::size_t kAgency = 40;
-constexpr std::size_t kShort = 20;
 constexpr std::size_t kSeparatorLength = 50;
 constexpr std::size_t kSiteListStep = 10;
 
@@ -49,20 +46,20 @@ void ParameterFile::RegisterKeys() {
     HeaderRecord& w = work_;
     constexpr std::size_t kPath = ParameterTable::kNoLimit;
     // Failures to register are ignored: the key then reads as an unknown parameter.
-    t.AddStringParam("SITE_NAME", &w.SiteName, kSiteNameLength);
+    t.AddStringParam("SITE_NAME", &w.SiteName, headerwidth::kParameterSite);
     t.AddYesNoParam("SFILE_OVERRRIDE", &w.SFileOverride);
-    t.AddStringParam("SITE_NUMBER", &w.SiteNumber, kWide);
-    t.AddStringParam("CREATE_AGENCY", &w.CreateAgency, kShort);
-    t.AddStringParam("OBSERVER", &w.Observer, kShort);
-    t.AddStringParam("OBSERVER_AGENCY", &w.ObserverAgency, kAgency);
-    t.AddStringParam("COMMENT1", &w.Comment[0], kWide);
-    t.AddStringParam("COMMENT2", &w.Comment[1], kWide);
-    t.AddStringParam("COMMENT3", &w.Comment[2], kWide);
-    t.AddStringParam("RCVR_TYPE", &w.RcvrType, kShort);
-    t.AddStringParam("RCVR_SERNUM", &w.RcvrSerNum, kShort);
-    t.AddStringParam("RCVR_VER", &w.RcvrVer, kShort);
-    t.AddStringParam("ANT_TYPE", &w.AntType, kShort);
-    t.AddStringParam("ANT_SERNUM", &w.AntSerNum, kShort);
+    t.AddStringParam("SITE_NUMBER", &w.SiteNumber, headerwidth::kSiteNumber);
+    t.AddStringParam("CREATE_AGENCY", &w.CreateAgency, headerwidth::kCreateAgency);
+    t.AddStringParam("OBSERVER", &w.Observer, headerwidth::kObserver);
+    t.AddStringParam("OBSERVER_AGENCY", &w.ObserverAgency, headerwidth::kObservAgency);
+    t.AddStringParam("COMMENT1", &w.Comment[0], headerwidth::kComment);
+    t.AddStringParam("COMMENT2", &w.Comment[1], headerwidth::kComment);
+    t.AddStringParam("COMMENT3", &w.Comment[2], headerwidth::kComment);
+    t.AddStringParam("RCVR_TYPE", &w.RcvrType, headerwidth::kRcvrType);
+    t.AddStringParam("RCVR_SERNUM", &w.RcvrSerNum, headerwidth::kRcvrSN);
+    t.AddStringParam("RCVR_VER", &w.RcvrVer, headerwidth::kRcvrVer);
+    t.AddStringParam("ANT_TYPE", &w.AntType, headerwidth::kAntType);
+    t.AddStringParam("ANT_SERNUM", &w.AntSerNum, headerwidth::kAntSN);
     t.AddYesNoParam("APPROX_POS_BFILE", &w.ApproxPosBFile);
     t.AddDoubleParam("APPROX_POS_X", &w.ApproxPos[0], -kPosLimit, kPosLimit);
     t.AddDoubleParam("APPROX_POS_Y", &w.ApproxPos[1], -kPosLimit, kPosLimit);
@@ -78,25 +75,25 @@ void ParameterFile::RegisterKeys() {
     t.AddYesNoParam("SMOOTH_CODE", &w.SmoothCode);
     t.AddYesNoParam("WRITE_SITE_CHNGS", &w.WriteSiteChngs);
     t.AddYesNoParam("ALLOW_DOPLR", &w.AllowDoplr);
-    t.AddStringParam("METCMT1", &w.MetComment[0], kWide);
-    t.AddStringParam("METCMT2", &w.MetComment[1], kWide);
-    t.AddStringParam("METCMT3", &w.MetComment[2], kWide);
-    t.AddStringParam("MET_PRESS_MOD", &w.MetPressMod, kShort);
-    t.AddStringParam("MET_PRESS_TYP", &w.MetPressTyp, kShort);
+    t.AddStringParam("METCMT1", &w.MetComment[0], headerwidth::kComment);
+    t.AddStringParam("METCMT2", &w.MetComment[1], headerwidth::kComment);
+    t.AddStringParam("METCMT3", &w.MetComment[2], headerwidth::kComment);
+    t.AddStringParam("MET_PRESS_MOD", &w.MetPressMod, headerwidth::kSensor);
+    t.AddStringParam("MET_PRESS_TYP", &w.MetPressTyp, headerwidth::kSensor);
     t.AddDoubleParam("MET_PRESS_ACC", &w.MetPressAcc, 0.0, 100.0);
     t.AddYesNoParam("MET_USE_OBS_POS", &w.MetUseObsPos);
     t.AddDoubleParam("MET_PRESS_POS_X", &w.MetPressPos[0], -kPosLimit, kPosLimit);
     t.AddDoubleParam("MET_PRESS_POS_Y", &w.MetPressPos[1], -kPosLimit, kPosLimit);
     t.AddDoubleParam("MET_PRESS_POS_Z", &w.MetPressPos[2], -kPosLimit, kPosLimit);
-    t.AddStringParam("MET_TEMP_MOD", &w.MetTempMod, kShort);
-    t.AddStringParam("MET_TEMP_TYP", &w.MetTempTyp, kShort);
+    t.AddStringParam("MET_TEMP_MOD", &w.MetTempMod, headerwidth::kSensor);
+    t.AddStringParam("MET_TEMP_TYP", &w.MetTempTyp, headerwidth::kSensor);
     t.AddDoubleParam("MET_TEMP_ACC", &w.MetTempAcc, 0.0, 100.0);
     t.AddYesNoParam("MET_TEMP_POS_AT_PRES", &w.MetTempPosAtPres);
     t.AddDoubleParam("MET_TEMP_POS_X", &w.MetTempPos[0], -kPosLimit, kPosLimit);
     t.AddDoubleParam("MET_TEMP_POS_Y", &w.MetTempPos[1], -kPosLimit, kPosLimit);
     t.AddDoubleParam("MET_TEMP_POS_Z", &w.MetTempPos[2], -kPosLimit, kPosLimit);
-    t.AddStringParam("MET_HUMID_MOD", &w.MetHumidMod, kShort);
-    t.AddStringParam("MET_HUMID_TYP", &w.MetHumidTyp, kShort);
+    t.AddStringParam("MET_HUMID_MOD", &w.MetHumidMod, headerwidth::kSensor);
+    t.AddStringParam("MET_HUMID_TYP", &w.MetHumidTyp, headerwidth::kSensor);
     t.AddDoubleParam("MET_HUMID_ACC", &w.MetHumidAcc, 0.0, 100.0);
     t.AddYesNoParam("MET_HUMID_POS_AT_PRES", &w.MetHumidPosAtPres);
     t.AddDoubleParam("MET_HUMID_POS_X", &w.MetHumidPos[0], -kPosLimit, kPosLimit);
@@ -202,18 +199,6 @@ const char* ParameterFile::HeaderErrorText(int code) {
             return "Cannot allocate space needed to manage headers";
         case kSiteExists:
             return "Attempted to 'Add' a site that already exists";
-        case kUpdateNotFound:
-            return "Cannot find site in headers for header update";
-        case kDeleteNotFound:
-            return "Cannot find site in headers for deletion of site";
-        case kSiteNotFound:
-            return "Cannot find specified site in set of headers";
-        case kEndOfFind:
-            return "End of header site find operation";
-        case kFindNextWithoutFirst:
-            return "Header FindNext without FindFirst";
-        case kListChanged:
-            return "Header list changed, need to re-init with FindFirst";
         case kBadFile:
             return "Invalid input file pointer";
         case kEndOfFile:

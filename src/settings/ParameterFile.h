@@ -70,17 +70,12 @@ struct HeaderRecord {
 
 class ParameterFile {
   public:
-    /// Error codes (TakeError); HeaderErrorText gives their texts.
+    /// Error codes (TakeError); HeaderErrorText gives their texts. Codes 3..8 belonged to
+    /// site-list operations this program does not have; their numbers stay free.
     enum : int {
         kNoError = 0,
         kNoSpace = 1,
         kSiteExists = 2,
-        kUpdateNotFound = 3,
-        kDeleteNotFound = 4,
-        kSiteNotFound = 5,
-        kEndOfFind = 6,
-        kFindNextWithoutFirst = 7,
-        kListChanged = 8,
         kBadFile = 9,
         kEndOfFile = 10,
         kUnknownParam = 11,

@@ -66,7 +66,7 @@ bool ValueScanner::Char() {
     return true;
 }
 
-void AppendFixed(std::string& out, double value, int decimals) {
+void AppendDecimals(std::string& out, double value, int decimals) {
     char buffer[400];
     const auto [ptr, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
@@ -74,7 +74,7 @@ void AppendFixed(std::string& out, double value, int decimals) {
     out.append(buffer, ptr);
 }
 
-void AppendInt(std::string& out, std::int32_t value) {
+void AppendInteger(std::string& out, std::int32_t value) {
     char buffer[16];
     const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     if (ec != std::errc()) return;

@@ -37,13 +37,8 @@ class ValueScanner {
 };
 
 /// Appends `value` with `decimals` digits after the point, as "%.Nf" prints it in the C locale.
-void AppendFixed(std::string& out, double value, int decimals);
+void AppendDecimals(std::string& out, double value, int decimals);
 /// Appends a decimal integer.
-void AppendInt(std::string& out, std::int32_t value);
-
-/// The first `width` bytes of `text`.
-inline std::string CutToWidth(std::string_view text, std::size_t width) {
-    return std::string(text.substr(0, width));
-}
+void AppendInteger(std::string& out, std::int32_t value);
 
 }  // namespace kelvrant

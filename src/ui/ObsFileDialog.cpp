@@ -19,6 +19,7 @@
 #include "forms/ObsFileForm.h"
 #include "rinex/NavHeader.h"
 #include "rinex/ObsHeader.h"
+#include "run/HeaderFill.h"
 #include "ui/MessageBox.h"
 #include "ui/ObsHeaderDialog.h"
 

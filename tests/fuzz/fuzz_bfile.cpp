@@ -14,6 +14,7 @@
 #include "geo/Clock.h"
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
+#include "run/HeaderFill.h"
 
 namespace {
 

@@ -254,8 +254,7 @@ TEST(header_manager, no_stream_and_error_texts) {
     EXPECT_STREQ(ParameterFile::HeaderErrorText(0), "No Errors Detected");
     EXPECT_STREQ(ParameterFile::HeaderErrorText(2),
                  "Attempted to 'Add' a site that already exists");
-    EXPECT_STREQ(ParameterFile::HeaderErrorText(8),
-                 "Header list changed, need to re-init with FindFirst");
+    EXPECT_STREQ(ParameterFile::HeaderErrorText(8), "Unknown Error Code");  // never set
     EXPECT_STREQ(ParameterFile::HeaderErrorText(9), "Invalid input file pointer");
     EXPECT_STREQ(ParameterFile::HeaderErrorText(12), "Parameter range error on read");
     EXPECT_STREQ(ParameterFile::HeaderErrorText(13), "Unknown Error Code");

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "run/ConversionJob.h"
+#include "run/HeaderFill.h"
 #include "run/RunFiles.h"
 #include "support/TestPaths.h"
 #include "ui/AppContext.h"

@@ -1,31 +1,24 @@
 // Completion of the observation header from the B-file reader's header and statistics, the
-// E-file start time, the S-file and the ION record (see ObsHeader.h).
+// E-file start time, the S-file and the ION record (see HeaderFill.h).
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 
-#include "ashtech/BFileReader.h"
-#include "ashtech/EFileReader.h"
-#include "ashtech/IonFile.h"
-#include "ashtech/SiteFile.h"
+#include "geo/GpsTime.h"
 #include "rinex/LineWriter.h"
-#include "rinex/ObsHeader.h"
+#include "run/HeaderFill.h"
 
 namespace kelvrant {
 namespace {
-
-std::string Cut(std::string text, std::size_t width) {
-    if (text.size() > width) text.resize(width);
-    return text;
-}
 
 // The version text: the first part in a 10-column field, then the second part unless the
 // receiver reported none ("UNKN").
 std::string VersionText(const std::string& first, const std::string& second) {
     std::string text = Format("%-10.10s", first.c_str());
     if (second != "UNKN") text += second;
-    return Cut(std::move(text), ObsHeaderRecord::kReceiverWidth);
+    return CutToWidth(text, headerwidth::kRcvrVer);
 }
 
 bool IsMixedReceiver(const std::string& receiverType) {
@@ -35,11 +28,8 @@ bool IsMixedReceiver(const std::string& receiverType) {
 }
 
 std::int32_t ClampWeek(std::int64_t week) {
-    if (week > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (week < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(week);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        week, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 // Whole seconds toward zero; a spacing no int32 holds (only from corrupt times) gives 0.
@@ -49,71 +39,50 @@ std::int32_t WholeSeconds(float interval) {
     return static_cast<std::int32_t>(t);
 }
 
-}  // namespace
-
-void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
-                   double navStartSeconds, const SiteRecord* site, const IonRecord* ion) {
-    const BFileHeader& header = obsReader.Header();
-
-    // 1. Receiver texts from the B-file header.
-    record.receiverType = Cut("Ashtech " + header.ReceiverType(), ObsHeaderRecord::kReceiverWidth);
+// Receiver texts of the B-file header, replaced by the S-file's site data when it has some.
+void FillReceiverAndSite(ObsHeaderRecord& record, const BFileHeader& header,
+                         const SiteRecord* site) {
+    record.receiverType = CutToWidth("Ashtech " + header.ReceiverType(), headerwidth::kRcvrType);
     record.receiverVersion = VersionText(header.VersionFirstPart(), header.VersionSecondPart());
     record.markerNumberPresent = 1;
+    if (site == nullptr || site->loaded == 0) return;
+    record.markerName = CutToWidth(site->siteName, headerwidth::kSiteName);
+    record.observer = CutToWidth(site->observer, headerwidth::kObserver);
+    record.receiverType = CutToWidth("Ashtech " + site->receiverType, headerwidth::kRcvrType);
+    record.receiverNumber = CutToWidth(site->receiverNumber, headerwidth::kRcvrSN);
+    record.antennaNumber = CutToWidth(site->antennaNumber, headerwidth::kAntSN);
+    record.receiverVersion = VersionText(site->versionFirst, site->versionSecond);
+    record.antennaNorth = 0.0;
+    record.antennaEast = 0.0;
+    record.antennaSlant = 0.0;
+    record.antennaRadius = 0.0;
+    record.antennaDeltaVertical = site->AntennaHeight();
+}
 
-    // 2. Site data of the S-file.
-    if (site != nullptr && site->loaded != 0) {
-        record.markerName = Cut(site->siteName, ObsHeaderRecord::kMarkerWidth);
-        record.observer = Cut(site->observer, ObsHeaderRecord::kObserverWidth);
-        record.receiverType = Cut("Ashtech " + site->receiverType, ObsHeaderRecord::kReceiverWidth);
-        record.receiverNumber = Cut(site->receiverNumber, ObsHeaderRecord::kReceiverWidth);
-        record.antennaNumber = Cut(site->antennaNumber, ObsHeaderRecord::kAntennaWidth);
-        record.receiverVersion = VersionText(site->versionFirst, site->versionSecond);
-        record.antennaNorth = 0.0;
-        record.antennaEast = 0.0;
-        record.antennaSlant = 0.0;
-        record.antennaRadius = 0.0;
-        record.antennaDeltaVertical = site->AntennaHeight();
-    }
-
-    // 3. GPS+GLONASS receivers write mixed files.
-    record.systemLetter = IsMixedReceiver(record.receiverType) ? 'M' : 'G';
-
-    // 4, 5. Interval and mean position.
-    record.interval = WholeSeconds(obsReader.EpochInterval());
-    record.approxX = obsReader.MeanX();
-    record.approxY = obsReader.MeanY();
-    record.approxZ = obsReader.MeanZ();
-
-    // 6. Time span; the E-file start week wins over the B-file's when they differ (the
-    // B-file week may be unknown), moved by one when the two starts lie on either side of a
-    // week boundary.
+// The time span; the E-file start week wins over the B-file's when they differ (the B-file
+// week may be unknown), taken for the B-file start nearest to the E-file start.
+void FillTimeSpan(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
+                  double navStartSeconds) {
     std::int32_t firstWeek = 0;
     std::int32_t lastWeek = 0;
     double firstSeconds = 0.0;
     double lastSeconds = 0.0;
     obsReader.GetTimeSpan(firstWeek, firstSeconds, lastWeek, lastSeconds);
     if (navStartWeek != -1 && navStartWeek != firstWeek) {
-        std::int64_t week = navStartWeek;
-        if (std::fabs(navStartSeconds - firstSeconds) > 302400.0)
-            week += navStartSeconds > firstSeconds ? 1 : -1;
         const std::int64_t span = static_cast<std::int64_t>(lastWeek) - firstWeek;
-        firstWeek = ClampWeek(week);
-        lastWeek = ClampWeek(week + span);
+        firstWeek = NearestWeek(navStartWeek, navStartSeconds, firstSeconds);
+        lastWeek = ClampWeek(firstWeek + span);
     }
     record.firstWeek = firstWeek;
     record.firstSeconds = firstSeconds;
     record.lastWeek = lastWeek;
     record.lastSeconds = lastSeconds;
-
-    // 7. Last observation and wavelength factors.
-    const int dataType = header.DataType();
     record.lastPresent = 1;
-    record.wavelengthFactorL1 = 1;
-    record.wavelengthFactorL2 = 1;
-    if (dataType == kDataL2C) record.wavelengthFactorL2 = 2;
-    if (dataType == kDataL1 || dataType == kDataCdPhase) record.wavelengthFactorL2 = 0;
+}
 
-    // 8. Observation counts: code counts C and carrier counts K of observation block k.
+// Observations per satellite: code counts C and carrier counts K of observation block k, by
+// what the data type records in each block.
+void FillCounts(ObsHeaderRecord& record, const BFileReader& obsReader, int dataType) {
     for (int s = 0; s <= kMaxSatNumber; ++s) {
         auto& n = record.counts[static_cast<std::size_t>(s <= 32 ? s : s + 1)];
         auto C = [&](int k) { return obsReader.CodeCount(k, s); };
@@ -141,8 +110,27 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
                 break;
         }
     }
+}
 
-    // 9. Leap seconds.
+}  // namespace
+
+void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
+                   double navStartSeconds, const SiteRecord* site, const IonRecord* ion) {
+    FillReceiverAndSite(record, obsReader.Header(), site);
+    // GPS+GLONASS receivers write mixed files.
+    record.systemLetter = IsMixedReceiver(record.receiverType) ? 'M' : 'G';
+    record.interval = WholeSeconds(obsReader.EpochInterval());
+    record.approxX = obsReader.MeanX();
+    record.approxY = obsReader.MeanY();
+    record.approxZ = obsReader.MeanZ();
+    FillTimeSpan(record, obsReader, navStartWeek, navStartSeconds);
+
+    const int dataType = obsReader.Header().DataType();
+    record.wavelengthFactorL1 = 1;
+    record.wavelengthFactorL2 = 1;
+    if (dataType == kDataL2C) record.wavelengthFactorL2 = 2;
+    if (dataType == kDataL1 || dataType == kDataCdPhase) record.wavelengthFactorL2 = 0;
+    FillCounts(record, obsReader, dataType);
     record.leapSeconds = ion != nullptr && ion->loaded != 0 ? ion->LeapSeconds() : 0;
 }
 

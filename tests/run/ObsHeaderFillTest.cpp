@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "ObsTestSupport.h"
 #include "ashtech/BFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
-#include "rinex/ObsHeader.h"
+#include "rinex/ObsTestSupport.h"
+#include "run/HeaderFill.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
 
