@@ -73,4 +73,22 @@ bool WriteQcReports(const qc::QcSummary& summary, const QcRequest& request, cons
     return ok;
 }
 
+bool FinishQualityCheck(qc::QualityCheck& check, const QcRequest& request, const std::string& base,
+                        const QcPlotWriter& plots, ProblemSink& problems, qc::QcSummary& summary) {
+    summary = check.Finish();
+    bool ok = WriteQcReports(summary, request, base, problems);
+    if (!request.plotDirectory.empty()) {
+        std::string error;
+        if (!plots) {
+            problems.Report("Quality Check Plots",
+                            "This build of the program draws no plots (Qt Charts missing).");
+            ok = false;
+        } else if (!plots(summary, request.plotDirectory, error)) {
+            problems.Report("File Write Error", error);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 }  // namespace kelvrant
