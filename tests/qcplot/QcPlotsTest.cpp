@@ -77,7 +77,10 @@ TEST(qc_window, summary_and_plot_tabs_and_both_saves) {
     char name[] = "test";
     char* argv[] = {name, nullptr};
     std::optional<QApplication> app;
-    if (QCoreApplication::instance() == nullptr) app.emplace(argc, argv);
+    if (QCoreApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app.emplace(argc, argv);
+    }
     TempDir dir;
     kelvrant::qcplot::QcWindow window(TwoSatellites(), dir.File("start.qc.txt"));
     const auto* text = window.findChild<QPlainTextEdit*>("QcSummaryText");
