@@ -1,6 +1,7 @@
 // The conversion worker body and the unattended starts (see ConversionWorker.h).
 #include "run/ConversionWorker.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -183,6 +184,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
+        // Only a GLONASS navigation file the user asked for is worth failing the run over.
+        problems.Report(runtext::kNavFileWarning,
+                        std::string(runtext::kGlonassNavSkipped) + "\n\n" + job.NavGFileName);
+        job.NavGFileName.clear();
+    }
     if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
                        job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
         return false;
@@ -192,6 +199,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     obs = ObsHeaderRecord{};
     nav = NavHeaderRecord{};
     FillHeaderTexts(settings, obs, nav);
+    const HeaderOverrides& given = job.Overrides;
+    if (given.intervalLine) obs.intervalPresent = *given.intervalLine ? 1 : 0;
+    if (given.obsCounts) obs.satelliteListPresent = *given.obsCounts ? 1 : 0;
 
     // A parameter file's receiver type stands unless an S-file supplies one.
     const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
@@ -199,7 +209,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     FillObsHeader(obs, files.ObsReader, &files.NavReader, &files.Site, &files.Ion);
     if (keepReceiverType) obs.receiverType = savedType;
 
-    SetObservationTypes(obs, files.ObsReader.Header().DataType(), settings.AllowDoplr == 0);
+    SetObservationTypes(obs, files.ObsReader.Header().DataType(),
+                        !given.doppler.value_or(settings.AllowDoplr != 0));
+    const std::array<double, 3> dataPosition = {obs.approxX, obs.approxY, obs.approxZ};
     if (settings.ApproxPosUseData == 0) {
         obs.approxX = settings.ApproxPos[0];
         obs.approxY = settings.ApproxPos[1];
@@ -212,8 +224,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaRadius = settings.AntOffsets[3];
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
+    ApplyObsOverrides(given, dataPosition, obs);
+    // Archives refuse a blank MARKER NAME; the download's own name knows the site.
+    if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);
 
     CopyIonToNavHeader(nav, files.Ion);
+    ApplyNavOverrides(given, nav);
     return true;
 }
 
@@ -223,6 +239,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
     FillMetHeaderFromSettings(settings, files.MetHeader);
+    ApplyMetOverrides(job.Overrides, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }
