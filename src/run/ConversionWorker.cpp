@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <thread>
 
 #include "ashtech/MetLogReader.h"
@@ -15,6 +16,7 @@
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
 #include "run/HeaderFill.h"
+#include "run/QualityCheckRun.h"
 
 namespace kelvrant {
 namespace {
@@ -45,10 +47,12 @@ bool FlushOutput(ProblemSink& problems, const OutputFile& f) {
     return true;
 }
 
-bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop) {
-    const bool gpsOpen = files.NavFile.IsOpen();
-    const bool gloOpen = files.NavGFile.IsOpen();
-    if (!gpsOpen && !gloOpen) return true;
+bool NavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                     const ProgressState& stop, qc::QualityCheck* check) {
+    // A run that only checks writes no RINEX.
+    const bool gpsOpen = files.NavFile.IsOpen() && !job.Qc.only;
+    const bool gloOpen = files.NavGFile.IsOpen() && !job.Qc.only;
+    if (!gpsOpen && !gloOpen && check == nullptr) return true;
     const int gpsSlot =
         gpsOpen ? OpenGpsNav(kProgramName, 1, files.NavFile.file, files.NavHeader) : -1;
     const int gloSlot =
@@ -56,6 +60,7 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressSta
     AshNavRecord record;
     bool glonassSeen = false;
     while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
+        if (check != nullptr) check->AddNavigation(record);
         if (record.satellite <= 32) {
             if (gpsOpen) WriteGpsNavRecord(gpsSlot, record.satellite, record);
         } else if (gloOpen) {
@@ -80,13 +85,19 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
 
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options) {
-    if (!files.ObsFile.IsOpen()) return true;
+    qc::QualityCheck* check = options.qualityCheck;
+    const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
+    if (!write && check == nullptr) return true;
     const BFileHeader& header = files.ObsReader.Header();
-    const int slot = OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
-                             files.ObsHeader.firstSeconds, header.DataType(),
-                             ReceiverClassOf(header.ReceiverType()), job.SmoothCode ? 1 : 0,
-                             job.SiteChanges ? 1 : 0, job.ClockAdjust ? 1 : 0);
-    WriteObsHeader(slot, files.ObsHeader);
+    std::optional<QcEpochFeed> feed;
+    if (check != nullptr) feed.emplace(header, files.ObsHeader.firstWeek, job.SmoothCode);
+    const int slot = !write
+                         ? -1
+                         : OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
+                                   files.ObsHeader.firstSeconds, header.DataType(),
+                                   ReceiverClassOf(header.ReceiverType()), job.SmoothCode ? 1 : 0,
+                                   job.SiteChanges ? 1 : 0, job.ClockAdjust ? 1 : 0);
+    if (write) WriteObsHeader(slot, files.ObsHeader);
     const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
     EpochRecord epoch;
     // One buffer for the whole run: bytes of a slot beyond the blocks a file holds keep what
@@ -97,6 +108,8 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
         if (progress.StopRequested()) break;
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
+        if (feed) feed->Add(*check, epoch, *satellites);
+        if (!write) continue;
         WriteObsEpoch(slot, epoch, *satellites);
         if (WriteFailed(files.ObsFile)) {
             ReportWriteError(problems, files.ObsFile, errno);
@@ -104,6 +117,7 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
             break;
         }
     }
+    if (!write) return true;
     CloseObs(slot);
     return ok && FlushOutput(problems, files.ObsFile);
 }
@@ -247,7 +261,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options) {
     bool ok = CheckHeaderFields(files, problems);
-    if (ok) ok = NavigationStage(files, problems, progress);
+    if (ok) ok = NavigationStage(job, files, problems, progress, options.qualityCheck);
     if (ok) ok = ObservationStage(job, files, problems, progress, options);
     if (ok) ok = MetStage(job, files, problems, progress, options);
     if (ok && progress.StopRequested()) {
@@ -256,7 +270,8 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
         ok = false;
     }
     // Outputs appear under their final names only after everything was written.
-    ok = ok ? PublishRunOutputs(files, problems) : false;
+    // A run that only checks publishes nothing: the outputs' temporaries go at the close.
+    ok = ok ? (job.Qc.only || PublishRunOutputs(files, problems)) : false;
     if (!ok) CloseRunFiles(files);
     progress.SetDone();
     return ok;

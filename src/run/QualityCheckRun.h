@@ -5,18 +5,35 @@
 #include <functional>
 #include <string>
 
+#include "ashtech/BFileReader.h"
 #include "qc/QualityCheck.h"
+#include "run/ConversionJob.h"
 #include "run/ProblemSink.h"
 #include "run/RunFiles.h"
 
 namespace kelvrant {
 
-struct QcRequest {
-    bool report = false;        ///< <obsname>.qc.txt beside the outputs
-    bool json = false;          ///< <obsname>.qc.json beside the outputs
-    bool only = false;          ///< check without writing RINEX
-    std::string plotDirectory;  ///< PNG and SVG plots, when not empty
-    bool Any() const { return report || json || only || !plotDirectory.empty(); }
+/// The check's view of the B-file epochs of a run, in file order: code from the fractional
+/// second of the raw range (less the smoothing correction when the run smooths), carrier
+/// phase, the loss-of-lock flag and the signal-to-noise value of each block, the week carried
+/// over the week's end, and the receiver's millisecond clock jumps taken out of code and clock
+/// as the observation file has them repaired.
+class QcEpochFeed {
+  public:
+    QcEpochFeed(const BFileHeader& header, std::int32_t firstWeek, bool smoothing);
+    void Add(qc::QualityCheck& check, const EpochRecord& epoch, const SatelliteSlots& satellites);
+
+  private:
+    int dataType_;
+    int blocks_;
+    bool smoothing_;
+    std::int32_t week_;
+    double previousTime_ = -1.0;
+    double accumulatedJump_ = 0.0;  ///< seconds taken out of code and clock so far
+    int previousSat_ = -1;
+    double previousCode_ = 0.0;
+    double previousPhase_ = 0.0;
+    ObservationEpoch out_;
 };
 
 /// GPS-UTC leap seconds at a GPS time (seconds from the GPS time origin), from the table of

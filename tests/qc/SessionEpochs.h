@@ -1,6 +1,5 @@
 // Test-side reading of a simulated session into the check: the E-file records and the B-file
-// epochs turned into neutral observation epochs (smoothed code, millisecond clock jumps taken
-// out of code and clock as the converter does by default), fed to a QualityCheck.
+// epochs through the run's epoch feed, outside a run.
 #pragma once
 
 #include <string>
