@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
 #ifdef KELVRANT_HAVE_UI
-    if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv);
+    if (kelvrant::HasDisplay() && !kelvrant::IsBatchCommand(argc, argv))
+        return kelvrant::RunDesktop(argc, argv);
 #endif
     kelvrant::StderrProblemSink problems;
     return kelvrant::RunHeadless(argc, argv, problems, stdout);

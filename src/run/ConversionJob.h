@@ -45,6 +45,9 @@ struct ConversionJob {
     double MetUtcToGps = 0.0;
 
     bool SaveConfigOnExit = true;
+
+    /// Folder of IGS site logs whose values fill the observation header (empty: none).
+    std::string SiteLogDir;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

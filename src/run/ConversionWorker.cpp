@@ -13,6 +13,7 @@
 #include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
 #include "run/HeaderFill.h"
+#include "run/SiteLogFill.h"
 
 namespace kelvrant {
 namespace {
@@ -183,6 +184,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaRadius = settings.AntOffsets[3];
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
+    // The station's site log outranks the S-file and the configuration; values given on the
+    // command line are applied after it.
+    if (!job.SiteLogDir.empty()) ApplySiteLog(job.SiteLogDir, files, problems);
 
     CopyIonToNavHeader(nav, files.Ion);
     return true;
