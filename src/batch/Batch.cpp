@@ -168,16 +168,17 @@ long CountEpochs(const std::string& obsFile) {
 
 bool UpToDate(const BatchSession& s, const std::vector<std::string>& outputs) {
     std::error_code ec;
-    fs::file_time_type newestInput{};
+    auto newestInput = fs::file_time_type::min();
     for (const std::string* in : {&s.bFile, &s.eFile, &s.sFile, &s.ionFile}) {
         if (in->empty()) continue;
         const auto t = fs::last_write_time(*in, ec);
         if (ec) return false;
         newestInput = std::max(newestInput, t);
     }
+    // A run that failed may leave an empty file behind; a converted one never does.
     for (const std::string& out : outputs) {
         const auto t = fs::last_write_time(out, ec);
-        if (ec || t <= newestInput) return false;
+        if (ec || t <= newestInput || fs::file_size(out, ec) == 0 || ec) return false;
     }
     return !outputs.empty();
 }

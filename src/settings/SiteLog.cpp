@@ -324,7 +324,7 @@ std::string FindSiteLog(const std::string& directory, std::string_view fourChara
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
         const std::string name = Lower(entry.path().filename().string());
-        if (name.size() < 18 || !name.ends_with(".log") || name.compare(0, 4, id) != 0) continue;
+        if (name.size() < 17 || !name.ends_with(".log") || name.compare(0, 4, id) != 0) continue;
         const std::string_view rest = std::string_view(name).substr(4, name.size() - 8);
         std::string_view date;
         if (rest.size() == 9 && rest[0] == '_') date = rest.substr(1);
