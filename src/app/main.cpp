@@ -2,9 +2,11 @@
 // otherwise the command line runs headless, every problem printed on stderr.
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "cli/Headless.h"
 #include "run/ProblemSink.h"
+#include "settings/ConfigLocation.h"
 #ifdef KELVRANT_HAVE_UI
 #include "ui/Desktop.h"
 #endif
@@ -12,10 +14,13 @@
 int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
+    // The configuration file's place is settled once, before anything reads it.
+    const std::string iniPath = kelvrant::ResolveConfigPath(
+        kelvrant::ConfigLocationFromEnvironment(argc > 0 ? argv[0] : nullptr));
 #ifdef KELVRANT_HAVE_UI
     if (kelvrant::HasDisplay() && !kelvrant::IsBatchCommand(argc, argv))
-        return kelvrant::RunDesktop(argc, argv);
+        return kelvrant::RunDesktop(argc, argv, iniPath);
 #endif
     kelvrant::StderrProblemSink problems;
-    return kelvrant::RunHeadless(argc, argv, problems, stdout);
+    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout);
 }

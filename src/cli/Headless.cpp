@@ -1,7 +1,11 @@
 // The program without a window (see Headless.h).
 #include "cli/Headless.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <chrono>
 #include <cstddef>
@@ -38,8 +42,49 @@ void PrintUsage(const char* programPath, std::FILE* out) {
     std::fflush(out);
 }
 
-// The running executable's path (the configuration file lives beside it).
-std::string ExecutablePath(const char* argv0) {
+// Turns SIGTERM and SIGINT into a stop request for the run: the worker stops after the current
+// epoch, publishes nothing and removes its temporaries, and the program ends with a failure.
+// The signals are blocked in every thread and taken by one waiting thread, so no handler and
+// no global state is needed.
+class StopOnSignal {
+  public:
+    explicit StopOnSignal(ProgressState& progress) : progress_(progress) {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGTERM);
+        sigaddset(&signals_, SIGINT);
+        blocked_ = ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_) == 0;
+        if (blocked_) waiter_ = std::thread([this] { Wait(); });
+    }
+    ~StopOnSignal() {
+        if (waiter_.joinable()) {
+            ending_.store(true);
+            ::pthread_kill(waiter_.native_handle(), SIGINT);
+            waiter_.join();
+        }
+        if (blocked_) ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+  private:
+    void Wait() {
+        for (;;) {
+            int signal = 0;
+            if (::sigwait(&signals_, &signal) != 0 || ending_.load()) return;
+            progress_.RequestStop();
+        }
+    }
+
+    ProgressState& progress_;
+    sigset_t signals_{};
+    sigset_t previous_{};
+    bool blocked_ = false;
+    std::atomic<bool> ending_{false};
+    std::thread waiter_;
+};
+
+// The running executable, which a batch runs once per session.
+std::string SelfPath(const char* argv0) {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) return self.string();
@@ -108,10 +153,11 @@ bool HasDisplay() {
     return false;
 }
 
-int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::FILE* usageOut) {
+int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+                ProblemSink& problems, std::FILE* usageOut) {
     if (IsBatchCommand(argc, argv)) {
-        return RunBatch(std::vector<std::string>(argv + 2, argv + argc), ExecutablePath(argv[0]),
-                        stdout, stderr);
+        return RunBatch(std::vector<std::string>(argv + 2, argv + argc), SelfPath(argv[0]), stdout,
+                        stderr);
     }
     std::vector<const char*> args(argv, argv + argc);
     std::string siteLogDir;
@@ -132,7 +178,6 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
     ConversionJob job = MakeDefaultJob();
     ConfigStore config;
     config.ResetToStartup();
-    const std::string iniPath = ConfigFilePathBeside(ExecutablePath(argv[0]));
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 
@@ -143,12 +188,13 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         return kExitBadCommand;
     }
 
+    ProgressState progress;
+    StopOnSignal stopOnSignal(progress);
     RunFileSet files;
     const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), problems)
                                     : StartMetAutoRun(job, files, config.Settings(), problems);
     if (!started) return kExitRunFailed;
 
-    ProgressState progress;
     bool workerOk = false;
     if (::isatty(STDERR_FILENO) != 0) {
         // The worker runs beside a display loop, as it does under the progress window.
@@ -164,14 +210,9 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         workerOk = RunConversionWorker(job, files, problems, progress);
     }
 
-    std::vector<std::string> failedOutputs;
-    const bool closed = CloseRunFiles(files, &failedOutputs);
-    for (const std::string& name : failedOutputs) {
-        problems.Report(runtext::kWriteErrorTitle,
-                        std::string(runtext::kWriteError) + "\n\n" + name);
-    }
+    CloseRunFiles(files);
     // An unattended run never writes the configuration file back.
-    return workerOk && closed ? kExitSuccess : kExitRunFailed;
+    return workerOk ? kExitSuccess : kExitRunFailed;
 }
 
 }  // namespace kelvrant

@@ -31,7 +31,9 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
 
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
-/// command line is parsed and its conversion prepared and run; problems go to `problems`.
-int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::FILE* usageOut);
+/// configuration file `iniPath` is read, the command line parsed and its conversion prepared
+/// and run; problems go to `problems`.
+int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+                ProblemSink& problems, std::FILE* usageOut);
 
 }  // namespace kelvrant

@@ -20,6 +20,10 @@ inline constexpr std::string_view kWriteError =
     "Cannot write the output file: the disk may be full or the file too large.";
 inline constexpr std::string_view kMetErrorTitle =
     "Terminating: Error Reading Meteorological Data.";
+inline constexpr std::string_view kNoMetRecord =
+    "The meteorological file holds no record to convert; nothing was written.";
+inline constexpr std::string_view kCancelledTitle = "Conversion Cancelled";
+inline constexpr std::string_view kCancelled = "Conversion cancelled; no files were written.";
 }  // namespace runtext
 
 /// Prepares an unattended observation/navigation run from the job and the settings: clears
@@ -40,10 +44,12 @@ struct WorkerOptions {
     std::function<void(double)> progressObserver;
 };
 
-/// The worker body: writes the navigation files from the E-file, the observation file from the
-/// B-file index (publishing the percentage and stopping after the current epoch when a stop is
-/// requested), and the met file. Sets the progress done flag at the end. Returns false when a
-/// failure was reported (a write error, or a met reader error).
+/// The worker body: checks the header values, writes the navigation files from the E-file, the
+/// observation file from the B-file index (publishing the percentage and stopping after the
+/// current epoch when a stop is requested), and the met file, then publishes every output under
+/// its final name. Sets the progress done flag at the end. Returns false when a failure was
+/// reported (a write error, a met reader error, a stop); then nothing is published and the
+/// temporaries are removed.
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options = {});
 

@@ -106,7 +106,13 @@ bool ParameterTable::ParseLine(std::string_view line) {
                 return false;
             }
             std::string_view text = value.substr(open + 1);
-            text = text.substr(0, text.find('"'));
+            const std::size_t close = text.find('"');
+            // Without its closing quote the value would run on into the line end.
+            if (close == std::string_view::npos) {
+                error_ = kFormatError;
+                return false;
+            }
+            text = text.substr(0, close);
             *entry->text = std::string(text.substr(0, entry->maxLength));
             return true;
         }

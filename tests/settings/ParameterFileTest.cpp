@@ -64,9 +64,8 @@ TEST_F(param_line, string_value_between_quotes_from_column_30) {
     EXPECT_EQ(comment, "a b c");
     EXPECT_EQ(Parse(Line("SITE_NAME", "  \"KELVIN\"")), 0);
     EXPECT_EQ(name, "KELV");  // cut to the field without error
-    // Without its closing quote the value runs to the end of the line, line feed included.
-    EXPECT_EQ(Parse(Line("COMMENT1", "\"open end")), 0);
-    EXPECT_EQ(comment, "open end\n");
+    // Without its closing quote the line is in error (the file's reader names the line).
+    EXPECT_EQ(Parse(Line("COMMENT1", "\"open end")), ParameterTable::kFormatError);
     EXPECT_EQ(Parse(Line("COMMENT1", "no quote")), ParameterTable::kFormatError);
     EXPECT_EQ(comment, "");  // cleared before the value is looked for
 }
