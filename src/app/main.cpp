@@ -14,6 +14,9 @@
 int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Help and version need neither a window nor the configuration.
+    if (int status = 0; kelvrant::AnswerInformationRequest(argc, argv, stdout, status))
+        return status;
     // The configuration file's place is settled once, before anything reads it.
     const std::string iniPath = kelvrant::ResolveConfigPath(
         kelvrant::ConfigLocationFromEnvironment(argc > 0 ? argv[0] : nullptr));

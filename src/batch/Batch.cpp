@@ -183,7 +183,7 @@ bool UpToDate(const BatchSession& s, const std::vector<std::string>& outputs) {
     return !outputs.empty();
 }
 
-// Runs the program with the arguments, its stdout and stderr captured; the exit status.
+// Runs the program with the arguments, its stderr captured; the exit status.
 int RunChild(const std::string& self, const std::vector<std::string>& args, std::string& output) {
     std::FILE* capture = std::tmpfile();
     if (capture == nullptr) {
@@ -205,7 +205,8 @@ int RunChild(const std::string& self, const std::vector<std::string>& args, std:
     env.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fileno(capture), STDOUT_FILENO);
+    // The run's problems are what the batch reports; its own summary is the batch's line.
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, fileno(capture), STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = -1;
@@ -243,7 +244,8 @@ std::string Elapsed(double seconds) {
 
 }  // namespace
 
-bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, std::string& why) {
+bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, std::string& why,
+                       LongOptionTakesValue takesValue) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string name = a;
@@ -296,7 +298,11 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, st
                 return false;
             }
             o.passThrough.push_back(a);
-            for (int n = ValueCount(a); n > 0; --n) {
+            int values = ValueCount(a);
+            if (a.starts_with("--") && !hasValue && takesValue != nullptr &&
+                takesValue(std::string_view(a).substr(2)))
+                values = 1;
+            for (int n = values; n > 0; --n) {
                 if (i + 1 >= args.size()) {
                     why = a + " needs a value";
                     return false;
@@ -413,10 +419,10 @@ std::string ShellQuote(const std::string& word) {
 }
 
 int RunBatch(const std::vector<std::string>& args, const std::string& self, std::FILE* out,
-             std::FILE* err) {
+             std::FILE* err, LongOptionTakesValue takesValue) {
     BatchOptions o;
     std::string why;
-    if (!ParseBatchOptions(args, o, why)) {
+    if (!ParseBatchOptions(args, o, why, takesValue)) {
         std::fprintf(err, "Kelvrant batch: %s\n", why.c_str());
         return 2;
     }

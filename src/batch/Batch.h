@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvrant {
@@ -33,9 +34,13 @@ struct BatchOptions {
     std::vector<std::string> passThrough;  ///< the -I run's own options, in order
 };
 
+/// True when the single run's long option `--name` (without dashes) takes a value, so that
+/// `--name VALUE` passes to every session whole.
+using LongOptionTakesValue = bool (*)(std::string_view name);
+
 /// Reads the batch's arguments (those after the word "batch"); false with `why` set.
 bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& options,
-                       std::string& why);
+                       std::string& why, LongOptionTakesValue takesValue = nullptr);
 
 /// Every B-file under the paths (folders searched to any depth) with its E-, S- and ION files
 /// by the download naming convention in any letter case, in name order.
@@ -56,6 +61,6 @@ std::string ShellQuote(const std::string& word);
 /// Runs `kelvrant batch ARGS`; `self` is this program's executable, run once per session.
 /// Returns the exit status.
 int RunBatch(const std::vector<std::string>& args, const std::string& self, std::FILE* out,
-             std::FILE* err);
+             std::FILE* err, LongOptionTakesValue takesValue = nullptr);
 
 }  // namespace kelvrant

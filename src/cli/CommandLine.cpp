@@ -11,6 +11,7 @@
 #include "ashtech/BFileReader.h"
 #include "cli/ParameterFileRun.h"
 #include "geo/GpsTime.h"
+#include "rinex/MetWriter.h"
 
 namespace kelvrant {
 
@@ -21,7 +22,16 @@ char Upper(char c) {
 }
 
 bool IsOptionLetter(char upper) {
-    return std::string_view("IMONGTSCFPX").find(upper) != std::string_view::npos;
+    return std::string_view("IMONGTSCFPXHQ").find(upper) != std::string_view::npos;
+}
+
+// The problem's text followed by the word that caused it, so that a script's author sees
+// which of many words was not understood.
+std::string Naming(std::string_view text, std::string_view word) {
+    std::string out(text);
+    if (!out.ends_with("\r\n\r\n")) out += "\r\n\r\n";
+    out += word;
+    return out;
 }
 
 // A number written at the start of the text: leading blanks and one sign are allowed and
@@ -54,13 +64,15 @@ bool LeadingReal(std::string_view text, double& value) {
 // The values of the options and their checks, for one run of the scan.
 class OptionReader {
   public:
-    OptionReader(int argc, const char* const* argv, ConversionJob& job, ProblemSink& sink)
-        : argc_(argc), argv_(argv), job_(job), sink_(sink) {}
+    OptionReader(int argc, const char* const* argv, ConversionJob& job, CommandLineExtras& extras,
+                 ProblemSink& sink)
+        : argc_(argc), argv_(argv), job_(job), extras_(extras), sink_(sink) {}
 
     bool Fail(std::string_view text) {
         sink_.Report(kCmdLineErrorTitle, text);
         return false;
     }
+    bool Fail(std::string_view text, std::string_view word) { return Fail(Naming(text, word)); }
 
     std::string_view Arg(int i) const {
         const char* a = argv_[i];
@@ -94,18 +106,19 @@ class OptionReader {
     }
 
     // One value, whatever it begins with; a missing value is an error.
-    bool TakeOne(std::string_view& value) {
-        if (next_ >= argc_) return Fail(cmdline::kUnrecognizedForm);
+    bool TakeOne(char option, std::string_view& value) {
+        if (next_ >= argc_) return Fail(cmdline::kUnrecognizedForm, std::string("-") + option);
         value = Arg(next_++);
         return true;
     }
 
-    bool TakeSwitch(bool& field) {
+    bool TakeSwitch(char option, bool& field) {
         std::string_view value;
-        if (!TakeOne(value)) return false;
+        if (!TakeOne(option, value)) return false;
         long long n = 0;
         if (!LeadingInteger(value, n) || (n != 0 && n != 1))
-            return Fail(cmdline::kUnrecognizedForm);
+            return Fail(cmdline::kUnrecognizedForm,
+                        std::string("-") + option + " " + std::string(value));
         job_.ObsRun = true;
         field = (n == 1);
         return true;
@@ -127,27 +140,27 @@ class OptionReader {
             case 'M':
                 return MetOption();
             case 'O':
-                if (!TakeOne(value)) return false;
+                if (!TakeOne(option, value)) return false;
                 job_.ObsRun = true;
                 return TakePath(option, job_.ObsFileName, value);
             case 'N':
-                if (!TakeOne(value)) return false;
+                if (!TakeOne(option, value)) return false;
                 job_.ObsRun = true;
                 return TakePath(option, job_.NavFileName, value);
             case 'G':
-                if (!TakeOne(value)) return false;
+                if (!TakeOne(option, value)) return false;
                 job_.ObsRun = true;
                 return TakePath(option, job_.NavGFileName, value);
             case 'T':
-                if (!TakeOne(value)) return false;
+                if (!TakeOne(option, value)) return false;
                 job_.ObsRun = true;
                 return TakePath(option, job_.OutputPath, value);
             case 'S':
-                return TakeSwitch(job_.SmoothCode);
+                return TakeSwitch(option, job_.SmoothCode);
             case 'C':
-                return TakeSwitch(job_.SiteChanges);
+                return TakeSwitch(option, job_.SiteChanges);
             case 'F': {
-                if (argc_ - next_ < 3) return Fail(cmdline::kUnrecognizedForm);
+                if (argc_ - next_ < 3) return Fail(cmdline::kUnrecognizedForm, "-F");
                 std::string* fields[3] = {&job_.ForcedSession, &job_.ForcedDay, &job_.ForcedYear};
                 for (std::string* field : fields) {
                     value = Arg(next_++);
@@ -158,14 +171,20 @@ class OptionReader {
                 return true;
             }
             case 'P':
-                if (!TakeOne(value)) return false;
+                if (!TakeOne(option, value)) return false;
                 job_.AutoParamMode = true;
                 return TakePath(option, job_.AutoParamFileName, value);
             case 'X':
                 job_.RunMinimized = true;
                 return true;
+            case 'H':
+                extras_.help = true;
+                return true;
+            case 'Q':
+                extras_.quiet = true;
+                return true;
             default:
-                return Fail(cmdline::kUnrecognizedParameters);
+                return Fail(cmdline::kUnrecognizedParameters, std::string("-") + option);
         }
     }
 
@@ -176,41 +195,80 @@ class OptionReader {
         std::string* names[2] = {&job_.MetInFileName, &job_.MetOutFileName};
         for (int i = 0; i < n && i < 2; ++i)
             if (!TakePath('M', *names[i], values[i])) return false;
-        if (n < 2) return Fail(cmdline::kUnrecognizedForm);
+        std::string given = "-M";
+        for (int i = 0; i < n; ++i)
+            given += " " + std::string(values[i]);
+        if (n < 2) return Fail(cmdline::kUnrecognizedForm, given);
         if (n > 2) {
             // A week without its seconds (three values) fails on the missing seconds.
             long long week = -1;
             // GPS weeks of this receiver family's era; beyond 9999 no date can be printed.
             if (!LeadingInteger(values[2], week) || week < 0 || week > 9999)
-                return Fail(cmdline::kUnrecognizedForm);
+                return Fail(cmdline::kUnrecognizedForm, given);
             double seconds = -1.0;
             if (n < 4 || !LeadingReal(values[3], seconds) ||
                 !(seconds >= 0.0 && seconds <= kSecondsPerWeek))
-                return Fail(cmdline::kUnrecognizedForm);
+                return Fail(cmdline::kUnrecognizedForm, given);
             job_.MetStartWeek = static_cast<std::int32_t>(week);
             job_.MetStartSeconds = seconds;
         }
         return true;
     }
 
-    // Scans every argument; false after the first problem.
+    // --name value or --name=value.
+    bool LongOption(std::string_view token) {
+        std::string_view name = token.substr(2);
+        std::string_view value;
+        const std::size_t equals = name.find('=');
+        const bool inline_value = equals != std::string_view::npos;
+        if (inline_value) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        const kelvrant::LongOption* option = FindLongOption(name);
+        if (option == nullptr) return Fail(cmdline::kUnrecognizedParameters, token);
+        if (option->valueName.empty()) {
+            if (inline_value) return Fail(cmdline::kUnrecognizedForm, token);
+        } else if (!inline_value) {
+            if (next_ >= argc_) return Fail(cmdline::kUnrecognizedForm, token);
+            value = Arg(next_++);
+        }
+        std::string why;
+        if (!option->take(value, job_, extras_, why)) {
+            return Fail(cmdline::kUnrecognizedForm,
+                        "--" + std::string(name) + " " + std::string(value) + "\r\n(" + why + ")");
+        }
+        if (option->observationOnly && extras_.observationOnlyOption.empty())
+            extras_.observationOnlyOption = "--" + std::string(name);
+        return true;
+    }
+
+    // Scans every argument; false after the first problem. --help and --version end the scan.
     bool Scan() {
         int arg = 1;
         while (arg < argc_) {
             next_ = arg + 1;
             bool dash = false;
-            for (const char raw : Arg(arg)) {
+            const std::string_view token = Arg(arg);
+            if (token.starts_with("--") && token.size() > 2) {
+                if (!LongOption(token)) return false;
+                if (extras_.help || extras_.version) return true;
+                arg = next_;
+                continue;
+            }
+            for (const char raw : token) {
                 const char c = Upper(raw);
                 if (c == '-') {
                     dash = true;
                 } else if (!IsOptionLetter(c)) {
-                    return Fail(cmdline::kUnrecognizedParameters);
+                    return Fail(cmdline::kUnrecognizedParameters, token);
                 } else if (!dash) {
-                    return Fail(cmdline::kUnrecognizedForm);
+                    return Fail(cmdline::kUnrecognizedForm, token);
                 } else if (!Option(c)) {
                     return false;
                 }
             }
+            if (extras_.help || extras_.version) return true;
             // The values taken by the options of this token are not scanned as tokens.
             arg = next_;
         }
@@ -221,17 +279,30 @@ class OptionReader {
     int argc_;
     const char* const* argv_;
     ConversionJob& job_;
+    CommandLineExtras& extras_;
     ProblemSink& sink_;
     int next_ = 1;
 };
 
 }  // namespace
 
-bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
-                      HeaderSettings& settings, ProblemSink& errorWindow) {
+bool ScanCommandLine(int argc, const char* const* argv, ConversionJob& job,
+                     CommandLineExtras& extras, ProblemSink& errorWindow) {
     if (argc <= 1) return true;
-    OptionReader reader(argc, argv, job, errorWindow);
-    if (argc == 2) return reader.Fail(cmdline::kTooFewParameters);
+    OptionReader reader(argc, argv, job, extras, errorWindow);
+    if (argc == 2) {
+        // The questions a program answers alone.
+        const std::string_view only = argv[1] ? argv[1] : "";
+        if (only == "-h" || only == "-H" || only == "--help") {
+            extras.help = true;
+            return true;
+        }
+        if (only == "--version") {
+            extras.version = true;
+            return true;
+        }
+        return reader.Fail(cmdline::kTooFewParameters);
+    }
 
     job.AutoParamMode = false;
     job.ForceNames = false;
@@ -241,16 +312,43 @@ bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
     job.SiteChanges = true;
     job.OutputDoppler = 1;
 
-    if (!reader.Scan()) return false;
+    return reader.Scan();
+}
 
-    if (job.ObsRun && job.MetRun) return reader.Fail(cmdline::kIllegalMetCombination);
+bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
+                         HeaderSettings& settings, ProblemSink& errorWindow) {
+    const auto fail = [&errorWindow](std::string_view text) {
+        errorWindow.Report(kCmdLineErrorTitle, text);
+        return false;
+    };
+    if (job.ObsRun && job.MetRun) return fail(cmdline::kIllegalMetCombination);
     if (job.AutoParamMode) {
-        if (job.ObsRun || job.MetRun) return reader.Fail(cmdline::kIllegalAutoParamCombination);
+        if (job.ObsRun || job.MetRun) return fail(cmdline::kIllegalAutoParamCombination);
         if (!LoadAutoParameters(job.AutoParamFileName, job, settings, errorWindow)) return false;
     }
-    if (job.ObsRun) NameObsOutputs(job);
+    if (job.MetRun) {
+        if (!extras.observationOnlyOption.empty())
+            return fail(Naming(cmdline::kNotForMet, extras.observationOnlyOption));
+        if (job.Overrides.comments.size() > kMaxMetComments)
+            return fail(Naming(cmdline::kTooManyMetComments, "--comment"));
+    }
+    if (job.ObsRun) {
+        const bool glonassGiven = !job.NavGFileName.empty();
+        NameObsOutputs(job);
+        job.NavGAutoNamed = !glonassGiven && !job.NavGFileName.empty();
+    }
     if (job.MetRun) NameMetOutput(job, settings);
     return true;
+}
+
+bool ParseCommandLine(int argc, const char* const* argv, ConversionJob& job,
+                      HeaderSettings& settings, ProblemSink& errorWindow) {
+    if (argc <= 1) return true;
+    CommandLineExtras extras;
+    if (!ScanCommandLine(argc, argv, job, extras, errorWindow)) return false;
+    // The window program has no help or version to print: its help window shows the usage.
+    if (extras.help || extras.version) return true;
+    return CompleteCommandLine(job, extras, settings, errorWindow);
 }
 
 }  // namespace kelvrant

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/LongOptions.h"
 #include "run/ConversionJob.h"
 #include "run/OutputNames.h"
 #include "run/ProblemSink.h"
@@ -27,6 +28,10 @@ inline constexpr std::string_view kUnrecognizedParameters =
 inline constexpr std::string_view kIllegalMetCombination =
     "It is illegal to combine meteorological file data options\r\n with other processing "
     "options.";
+inline constexpr std::string_view kNotForMet =
+    "This option does not apply to a meteorological conversion.";
+inline constexpr std::string_view kTooManyMetComments =
+    "A meteorological header holds at most 3 comments.";
 inline constexpr std::string_view kIllegalAutoParamCombination =
     "It is illegal to combine auto-parameters file with any other\r\ncommand-line parameter "
     "arguments.\r\n";
@@ -36,6 +41,20 @@ inline constexpr std::size_t kMaxPathLength = 4095;
 /// Longest -F value (session, day, year).
 inline constexpr std::size_t kMaxForcedLength = 15;
 }  // namespace cmdline
+
+/// Comment lines of a met header.
+inline constexpr std::size_t kMaxMetComments = 3;
+
+/// Scans the arguments into `job` and `extras` without looking at any file: the first step
+/// of ParseCommandLine, done before the configuration is read so that --help, --version and
+/// --config need none. False after the first problem was reported; with help or version set
+/// the scan stopped there. One argument other than -h, --help or --version is too few.
+bool ScanCommandLine(int argc, const char* const* argv, ConversionJob& job,
+                     CommandLineExtras& extras, ProblemSink& errorWindow);
+
+/// The second step: the combination checks, the parameter file (-P) and the output names.
+bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
+                         HeaderSettings& settings, ProblemSink& errorWindow);
 
 /// Fills `job` from the arguments (argv[0], the program path, is not examined). True when
 /// there were no arguments or the whole command line was accepted and the output names were

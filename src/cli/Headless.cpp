@@ -18,13 +18,17 @@
 
 #include "batch/Batch.h"
 #include "cli/CommandLine.h"
+#include "cli/HelpText.h"
+#include "cli/LongOptions.h"
 #include "cli/UsageText.h"
 #include "run/ConversionJob.h"
 #include "run/ConversionWorker.h"
 #include "run/Progress.h"
 #include "run/RunFiles.h"
+#include "run/RunSummary.h"
 #include "settings/ConfigFile.h"
 #include "settings/HeaderSettings.h"
+#include "settings/NewConfiguration.h"
 
 namespace kelvrant {
 
@@ -129,6 +133,7 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
         problems.Report(
             "ERROR: Could not open configuration file (i.e., .INI)",
             "A default set of parameters will be used and written the file " + iniPath + ".");
+        ApplyNewConfigurationDefaults(config.Settings(), NowUtc());
         config.WriteConfigFile(iniPath);
     } else if (read.result == 0) {
         // Nobody can answer the question of the window: the file is left as it is and not
@@ -153,11 +158,56 @@ bool HasDisplay() {
     return false;
 }
 
-int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+namespace {
+
+// Counts what the run reports: after a successful run these were warnings.
+class CountingProblemSink final : public ProblemSink {
+  public:
+    explicit CountingProblemSink(ProblemSink& inner) : inner_(inner) {}
+    void Report(std::string_view title, std::string_view text) override {
+        ++count_;
+        inner_.Report(title, text);
+    }
+    int Count() const { return count_; }
+
+  private:
+    ProblemSink& inner_;
+    int count_ = 0;
+};
+
+void Print(std::FILE* out, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fflush(out);
+}
+
+}  // namespace
+
+bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status) {
+    if (argc <= 1) return false;
+    ConversionJob job;
+    CommandLineExtras extras;
+    RecordingProblemSink ignored;  // a rejected command line is reported by the real parse
+    if (!ScanCommandLine(argc, argv, job, extras, ignored)) return false;
+    if (extras.help) {
+        Print(out, HelpText(ExecutableFileName(argv[0] ? argv[0] : "")));
+    } else if (extras.version) {
+        Print(out, VersionText());
+    } else {
+        return false;
+    }
+    status = kExitSuccess;
+    return true;
+}
+
+int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
                 ProblemSink& problems, std::FILE* usageOut) {
     if (IsBatchCommand(argc, argv)) {
+        const auto takesValue = [](std::string_view name) {
+            const LongOption* option = FindLongOption(name);
+            return option != nullptr && !option->valueName.empty();
+        };
         return RunBatch(std::vector<std::string>(argv + 2, argv + argc), SelfPath(argv[0]), stdout,
-                        stderr);
+                        stderr, takesValue);
     }
     std::vector<const char*> args(argv, argv + argc);
     std::string siteLogDir;
@@ -176,12 +226,24 @@ int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
     }
 
     ConversionJob job = MakeDefaultJob();
+    CommandLineExtras extras;
+    // Scanned before the configuration is read: --help and --version need none, --config
+    // names it.
+    if (!ScanCommandLine(argc, argv, job, extras, problems)) return kExitBadCommand;
+    if (extras.help || extras.version) {
+        Print(usageOut,
+              extras.help ? HelpText(ExecutableFileName(argv[0] ? argv[0] : "")) : VersionText());
+        return kExitSuccess;
+    }
+
     ConfigStore config;
     config.ResetToStartup();
+    // --config names the file for this run; otherwise the one settled at start-up.
+    const std::string iniPath = extras.configPath.empty() ? defaultIniPath : extras.configPath;
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 
-    if (!ParseCommandLine(argc, argv, job, config.Settings(), problems)) return kExitBadCommand;
+    if (!CompleteCommandLine(job, extras, config.Settings(), problems)) return kExitBadCommand;
     job.SiteLogDir = siteLogDir;
     if (!job.ObsRun && !job.MetRun) {
         problems.Report(kHeadlessTitle, "The command line names no conversion to run.");
@@ -190,15 +252,28 @@ int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
 
     ProgressState progress;
     StopOnSignal stopOnSignal(progress);
+    CountingProblemSink counted(problems);
+    RunSummary summary;
+    const auto finish = [&](int status) {
+        summary.exitStatus = status;
+        summary.warnings = counted.Count();
+        if (extras.json) {
+            Print(usageOut, SummaryJson(summary));
+        } else if (!extras.quiet && status == kExitSuccess) {
+            Print(usageOut, SummaryText(summary));
+        }
+        return status;
+    };
+
     RunFileSet files;
-    const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), problems)
-                                    : StartMetAutoRun(job, files, config.Settings(), problems);
-    if (!started) return kExitRunFailed;
+    const bool started = job.ObsRun ? StartObsAutoRun(job, files, config.Settings(), counted)
+                                    : StartMetAutoRun(job, files, config.Settings(), counted);
+    if (!started) return finish(kExitRunFailed);
 
     bool workerOk = false;
-    if (::isatty(STDERR_FILENO) != 0) {
+    if (!extras.quiet && !extras.json && ::isatty(STDERR_FILENO) != 0) {
         // The worker runs beside a display loop, as it does under the progress window.
-        std::thread worker([&] { workerOk = RunConversionWorker(job, files, problems, progress); });
+        std::thread worker([&] { workerOk = RunConversionWorker(job, files, counted, progress); });
         while (!progress.Done()) {
             std::fprintf(stderr, "\r%3.0f%%", progress.Percent());
             std::fflush(stderr);
@@ -207,12 +282,21 @@ int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
         worker.join();
         std::fprintf(stderr, "\r%3.0f%%\n", progress.Percent());
     } else {
-        workerOk = RunConversionWorker(job, files, problems, progress);
+        workerOk = RunConversionWorker(job, files, counted, progress);
     }
 
-    CloseRunFiles(files);
+    RunSummary written = DescribeRunOutputs(job, files);
+    std::vector<std::string> failedOutputs;
+    const bool closed = CloseRunFiles(files, &failedOutputs);
+    for (const std::string& name : failedOutputs) {
+        counted.Report(runtext::kWriteErrorTitle,
+                       std::string(runtext::kWriteError) + "\n\n" + name);
+    }
     // An unattended run never writes the configuration file back.
-    return workerOk ? kExitSuccess : kExitRunFailed;
+    if (!(workerOk && closed)) return finish(kExitRunFailed);
+    summary.files = std::move(written.files);
+    MeasureOutputs(summary);
+    return finish(kExitSuccess);
 }
 
 }  // namespace kelvrant

@@ -29,6 +29,10 @@ bool HasDisplay();
 void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
                        ProblemSink& problems);
 
+/// --help or --version, answered on `out` before anything else happens (with or without a
+/// display): true with `status` set when the command line asked one of them.
+bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status);
+
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
 /// configuration file `iniPath` is read, the command line parsed and its conversion prepared

@@ -147,7 +147,12 @@ bool LoadAutoParameters(const std::string& path, ConversionJob& job, HeaderSetti
     const bool read = manager.ReadFile(file, lineCount);
     std::fclose(file);
     if (!read) {
-        sink.Report(title, ReadErrorText(manager.TakeError(), lineCount));
+        const int code = manager.TakeError();
+        std::string text = ReadErrorText(code, lineCount);
+        // The line itself, so that a long file need not be counted through.
+        if (code == ParameterFile::kUnknownParam || code == ParameterFile::kRangeError)
+            text += "\r\n\r\n" + manager.LastLine();
+        sink.Report(title, text);
         return false;
     }
 

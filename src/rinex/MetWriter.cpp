@@ -37,7 +37,8 @@ void WriteSensorLine(int slot, const std::string& model, const std::string& type
 }
 
 void WriteSensorPositionLine(int slot, double x, double y, double z, const char* code) {
-    const double h = EllipsoidalHeight(x, y, z);
+    // An unknown position (all zeros) has no height either, not that of the Earth's centre.
+    const double h = x == 0.0 && y == 0.0 && z == 0.0 ? 0.0 : EllipsoidalHeight(x, y, z);
     WriteHeaderLine(slot, "%14.4lf%14.4lf%14.4lf%14.4lf %2.2s %20.20s", x, y, z, h, code,
                     label::kSensorPos.data());
 }

@@ -152,7 +152,9 @@ void WriteHeaderLines(int slot, const ObsHeaderRecord& r) {
     WriteHeaderLine(slot, "%6d%6d                                                %20.20s",
                     r.wavelengthFactorL1, r.wavelengthFactorL2, label::kWavelengthFact.data());
     WriteTypesLine(slot, r);
-    if (r.intervalPresent != 0)
+    // FillObsHeader leaves 0 for a spacing that is no whole number of seconds: the line is
+    // optional and better left out than wrong.
+    if (r.intervalPresent != 0 && r.interval > 0)
         WriteHeaderLine(slot, "%6ld                                                      %20.20s",
                         static_cast<long>(r.interval), label::kInterval.data());
     if (r.systemLetter == 'M')

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "run/HeaderOverrides.h"
+
 namespace kelvrant {
 
 /// The program's own name: the PGM field of every RINEX file and the base name of the
@@ -21,6 +23,8 @@ struct ConversionJob {
     std::string ObsFileName;
     std::string NavFileName;
     std::string NavGFileName;
+    /// The GLONASS navigation name was made by the automatic naming, not given.
+    bool NavGAutoNamed = false;
     std::string MetOutFileName;
     std::string OutputPath;
 
@@ -48,6 +52,8 @@ struct ConversionJob {
 
     /// Folder of IGS site logs whose values fill the observation header (empty: none).
     std::string SiteLogDir;
+    /// Header values of the command line, for this run only.
+    HeaderOverrides Overrides;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

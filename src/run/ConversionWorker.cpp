@@ -1,6 +1,7 @@
 // The conversion worker body and the unattended starts (see ConversionWorker.h).
 #include "run/ConversionWorker.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -184,6 +185,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
+        // Only a GLONASS navigation file the user asked for is worth failing the run over.
+        problems.Report(runtext::kNavFileWarning,
+                        std::string(runtext::kGlonassNavSkipped) + "\n\n" + job.NavGFileName);
+        job.NavGFileName.clear();
+    }
     if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
                        job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
         return false;
@@ -193,6 +200,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     obs = ObsHeaderRecord{};
     nav = NavHeaderRecord{};
     FillHeaderTexts(settings, obs, nav);
+    const HeaderOverrides& given = job.Overrides;
+    if (given.intervalLine) obs.intervalPresent = *given.intervalLine ? 1 : 0;
+    if (given.obsCounts) obs.satelliteListPresent = *given.obsCounts ? 1 : 0;
 
     // A parameter file's receiver type stands unless an S-file supplies one.
     const bool keepReceiverType = job.AutoParamMode && !files.SFile.IsOpen();
@@ -200,7 +210,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     FillObsHeader(obs, files.ObsReader, &files.NavReader, &files.Site, &files.Ion);
     if (keepReceiverType) obs.receiverType = savedType;
 
-    SetObservationTypes(obs, files.ObsReader.Header().DataType(), settings.AllowDoplr == 0);
+    SetObservationTypes(obs, files.ObsReader.Header().DataType(),
+                        !given.doppler.value_or(settings.AllowDoplr != 0));
+    const std::array<double, 3> dataPosition = {obs.approxX, obs.approxY, obs.approxZ};
     if (settings.ApproxPosUseData == 0) {
         obs.approxX = settings.ApproxPos[0];
         obs.approxY = settings.ApproxPos[1];
@@ -216,8 +228,12 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     // The station's site log outranks the S-file and the configuration; values given on the
     // command line are applied after it.
     if (!job.SiteLogDir.empty()) ApplySiteLog(job.SiteLogDir, files, problems);
+    ApplyObsOverrides(given, dataPosition, obs);
+    // Archives refuse a blank MARKER NAME; the download's own name knows the site.
+    if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);
 
     CopyIonToNavHeader(nav, files.Ion);
+    ApplyNavOverrides(given, nav);
     return true;
 }
 
@@ -227,6 +243,7 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     job.SaveConfigOnExit = false;
     if (!PrepareMetRun(files, problems, job.MetInFileName, job.MetOutFileName)) return false;
     FillMetHeaderFromSettings(settings, files.MetHeader);
+    ApplyMetOverrides(job.Overrides, files.MetHeader);
     job.MetUtcToGps = settings.MetUtc2Gps;
     return true;
 }

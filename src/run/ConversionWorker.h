@@ -18,6 +18,8 @@ namespace runtext {
 inline constexpr std::string_view kWriteErrorTitle = "File Write Error";
 inline constexpr std::string_view kWriteError =
     "Cannot write the output file: the disk may be full or the file too large.";
+inline constexpr std::string_view kGlonassNavSkipped =
+    "The GLONASS navigation file needs the ION file and is not written.";
 inline constexpr std::string_view kMetErrorTitle =
     "Terminating: Error Reading Meteorological Data.";
 inline constexpr std::string_view kNoMetRecord =

@@ -3,7 +3,9 @@
 // values here and only here, with the widths of the one header width table.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "ashtech/BFileReader.h"
 #include "ashtech/EFileReader.h"
@@ -12,6 +14,7 @@
 #include "rinex/MetWriter.h"
 #include "rinex/NavHeader.h"
 #include "rinex/ObsHeader.h"
+#include "run/HeaderOverrides.h"
 #include "settings/HeaderSettings.h"
 
 namespace kelvrant {
@@ -37,5 +40,20 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
 /// FillObsHeader with the E-file reader's start week and seconds (nullptr: no E-file).
 void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,
                    const EFileReader* navReader, const SiteRecord* site, const IonRecord* ion);
+
+/// Puts the command line's values over an observation header that the settings, the S-file
+/// and the inputs have filled. `--position auto` takes `dataPosition` (the B-file's mean).
+/// The Doppler, INTERVAL and satellite-list switches are the caller's (they choose what the
+/// header is filled with).
+void ApplyObsOverrides(const HeaderOverrides& overrides, const std::array<double, 3>& dataPosition,
+                       ObsHeaderRecord& header);
+/// The comments of the command line over a navigation header.
+void ApplyNavOverrides(const HeaderOverrides& overrides, NavHeaderRecord& header);
+/// Marker name, number and comments of the command line over a met header.
+void ApplyMetOverrides(const HeaderOverrides& overrides, MetHeaderRecord& header);
+
+/// The site of an Ashtech download's name: the four characters after the file type letter
+/// ("SIMU" for "/data/BSIMUA26.342"); fewer when the name is shorter.
+std::string SiteFromBFileName(const std::string& bFileName);
 
 }  // namespace kelvrant

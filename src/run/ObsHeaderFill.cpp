@@ -7,6 +7,7 @@
 #include <string>
 
 #include "geo/GpsTime.h"
+#include "geo/LeapSeconds.h"
 #include "rinex/LineWriter.h"
 #include "run/HeaderFill.h"
 
@@ -32,11 +33,13 @@ std::int32_t ClampWeek(std::int64_t week) {
         week, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// Whole seconds toward zero; a spacing no int32 holds (only from corrupt times) gives 0.
+// The spacing in whole seconds; 0 when it is none (sub-second or fractional data) or no
+// int32 holds it (only from corrupt times). Spacings come from millisecond time tags.
 std::int32_t WholeSeconds(float interval) {
-    const double t = std::trunc(static_cast<double>(interval));
-    if (!(std::fabs(t) < 2147483647.0)) return 0;
-    return static_cast<std::int32_t>(t);
+    const double t = static_cast<double>(interval);
+    const double whole = std::round(t);
+    if (!(std::fabs(t - whole) < 0.0005) || !(std::fabs(whole) < 2147483647.0)) return 0;
+    return static_cast<std::int32_t>(whole);
 }
 
 // Receiver texts of the B-file header, replaced by the S-file's site data when it has some.
@@ -131,7 +134,10 @@ void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::i
     if (dataType == kDataL2C) record.wavelengthFactorL2 = 2;
     if (dataType == kDataL1 || dataType == kDataCdPhase) record.wavelengthFactorL2 = 0;
     FillCounts(record, obsReader, dataType);
-    record.leapSeconds = ion != nullptr && ion->loaded != 0 ? ion->LeapSeconds() : 0;
+    // Without an ION file the data's date gives GPS - UTC, which a mixed header must state.
+    record.leapSeconds = ion != nullptr && ion->loaded != 0
+                             ? ion->LeapSeconds()
+                             : GpsMinusUtcAt(record.firstWeek, record.firstSeconds);
 }
 
 void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader,

@@ -112,6 +112,9 @@ class ParameterFile {
     }
     static const char* HeaderErrorText(int code);
 
+    /// The last line read (where a failed read stopped), without its line end.
+    std::string LastLine() const { return line_.substr(0, line_.find_first_of("\r\n")); }
+
   private:
     bool ReadRecord(std::FILE* file);
     void RegisterKeys();

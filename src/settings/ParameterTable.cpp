@@ -94,9 +94,15 @@ bool ParameterTable::ParseLine(std::string_view line) {
         error_ = kUnknownParam;
         return false;
     }
-    // The value field starts at the fixed column, whatever the length of the key; a line
-    // that ends before it has an empty value field.
-    const std::string_view value = line.substr(std::min(valueColumn_, line.size()));
+    // The value field starts at the fixed column, or earlier where a value begins after the
+    // key and its blanks: the column is hard to hit by hand, and reading from it would cut
+    // such a value or take a closing quote for an opening one.
+    std::size_t start = std::min(valueColumn_, line.size());
+    const std::size_t afterBlanks = line.find_first_not_of(' ', key.size());
+    if (key.size() < line.size() && line[key.size()] == ' ' && afterBlanks < start &&
+        line[afterBlanks] != '\n' && line[afterBlanks] != '\r')
+        start = afterBlanks;
+    const std::string_view value = line.substr(start);
     switch (entry->kind) {
         case Kind::String: {
             entry->text->clear();

@@ -21,6 +21,7 @@
 #include "cli/Headless.h"
 #include "cli/UsageText.h"
 #include "run/ConversionWorker.h"
+#include "settings/NewConfiguration.h"
 #include "ui/AboutWindow.h"
 #include "ui/AutoRunErrorWindow.h"
 #include "ui/MessageBox.h"
@@ -261,6 +262,7 @@ void MainWindow::ReadConfiguration(bool unattended) {
     if (read.lineNumber == -1) {
         MessageBox::stop(this, text::kCannotOpenIniTitle,
                          QString(text::kCannotOpenIni).arg(QString::fromStdString(IniPath())));
+        ApplyNewConfigurationDefaults(context_.config.Settings(), NowUtc());
         context_.config.WriteConfigFile(context_.iniPath);
     } else if (read.result == 0) {
         const MessageBox::Button answer =

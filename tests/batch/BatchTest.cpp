@@ -42,6 +42,16 @@ TEST(batch_options, pass_through_and_refusals) {
     }
 }
 
+TEST(batch_options, long_options_of_the_single_run_keep_their_values) {
+    BatchOptions o;
+    std::string why;
+    const auto takesValue = [](std::string_view name) { return name == "marker"; };
+    ASSERT_TRUE(ParseBatchOptions({"--marker", "KELV X", "--quiet", "camp"}, o, why, takesValue))
+        << why;
+    EXPECT_EQ(o.passThrough, (std::vector<std::string>{"--marker", "KELV X", "--quiet"}));
+    EXPECT_EQ(o.paths, std::vector<std::string>{"camp"});
+}
+
 TEST(batch_sessions, companions_in_any_letter_case_and_nested_folders) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "day1" / "deep");

@@ -34,12 +34,18 @@ Parsed Parse(const std::vector<std::string>& args, HeaderSettings settings = {})
     return p;
 }
 
-// The only problem reported, with the command-line title.
+// The only problem reported, with the command-line title; the word at fault may follow the
+// text after an empty line.
 void ExpectOneError(const Parsed& p, std::string_view text) {
     EXPECT_FALSE(p.ok);
     ASSERT_EQ(p.sink.problems.size(), 1u);
     EXPECT_EQ(p.sink.problems[0].title, "Error In Command-Line Parameters");
-    EXPECT_EQ(p.sink.problems[0].text, text);
+    const std::string& got = p.sink.problems[0].text;
+    EXPECT_EQ(got.substr(0, text.size()), text);
+    if (got.size() > text.size()) {
+        const std::string rest = got.substr(text.size());
+        EXPECT_TRUE(text.ends_with("\r\n\r\n") || rest.starts_with("\r\n\r\n")) << got;
+    }
 }
 
 void ExpectAccepted(const Parsed& p) {
@@ -103,7 +109,7 @@ TEST(command_line, an_option_letter_without_a_dash_is_an_unrecognized_form) {
 }
 
 TEST(command_line, a_character_that_is_no_option_letter_is_an_unrecognized_parameter) {
-    ExpectOneError(Parse({"-X", "-Q"}), kParams);
+    ExpectOneError(Parse({"-X", "-K"}), kParams + "\r\n\r\n-K");
     ExpectOneError(Parse({"-X", "7"}), kParams);
 }
 

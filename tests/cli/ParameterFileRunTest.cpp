@@ -70,7 +70,8 @@ TEST(load_auto_parameters, unknown_parameter_names_its_line) {
     Load(l, dir, Line("KELVRANT_PRESNT", "Yes") + "\n" + Line("site_name", "\"ABCD\""));
     ExpectOneProblem(l,
                      "Unknown RINEX header file parameter read.\r\n  Error occurec at line "
-                     "3\r\n\r\nCannot contniue with edit operation.");
+                     "3\r\n\r\nCannot contniue with edit operation.\r\n\r\n" +
+                         Line("site_name", "\"ABCD\"").substr(0, 35));
 }
 
 TEST(load_auto_parameters, range_error_names_its_line) {
@@ -79,7 +80,8 @@ TEST(load_auto_parameters, range_error_names_its_line) {
     Load(l, dir, Line("KELVRANT_PRESNT", "Yes") + Line("ANT_OFFSET_S", "2000.5"));
     ExpectOneProblem(l,
                      "Data range error when readimg RINEX header file.\r\n  Error occurec at line "
-                     "2\r\n\r\nCannot contniue with edit operation.");
+                     "2\r\n\r\nCannot contniue with edit operation.\r\n\r\n" +
+                         Line("ANT_OFFSET_S", "2000.5").substr(0, 35));
 }
 
 TEST(load_auto_parameters, duplicate_site_reported_with_manager_text) {

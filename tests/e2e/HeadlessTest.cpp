@@ -51,7 +51,7 @@ TEST(headless, a_rejected_command_line_is_printed_with_its_title) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err,
               "Error In Command-Line Parameters: Unrecognized form of the Command-line "
-              "parameters...\n");
+              "parameters...\n\n-S 2\n");
 
     r = RunHeadless({"-M", "in", "out", "-C", "1"});
     EXPECT_EQ(r.exitCode, 2);

@@ -485,6 +485,18 @@ TEST_F(e2e_rtklib, batch_converts_a_campaign_in_one_command) {
                                             "2",
                                             campaign.string()};
 
+    // The reference: a single run with the same options. Run twice, so that a configuration
+    // file missing at the start is written by the first and read by every later run.
+    const std::string single = dir.File("single");
+    fs::create_directories(single);
+    const fs::path day = campaign / "KELV" / "172800";
+    ProcessResult one;
+    for (int run = 0; run < 2; ++run)
+        one = RunProcess({kelvrant::test::KelvrantExe(), "-I", (day / "BKELVA26.342").string(),
+                          (day / "EKELVA26.342").string(), (day / "SKELVA26.342").string(),
+                          (day / "ION26.342").string(), "-T", single, "--site-logs", logs},
+                         {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
     const ProcessResult first = RunProcess(batch, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
     EXPECT_EQ(first.exitCode, 1) << first.out << first.err;
     const std::string failed = first.out.substr(first.out.find("Failed sessions:"));
@@ -516,16 +528,7 @@ TEST_F(e2e_rtklib, batch_converts_a_campaign_in_one_command) {
     const std::string tst2 = ReadFile(out + "/2026/343/tst23431.26O");
     EXPECT_EQ(line(tst2, "ANT # / TYPE"), F("%-20s%-40s", "0442", "ASH111661       NONE"));
 
-    // Byte for byte what a single run with the same options writes, PGM / RUN BY / DATE aside.
-    const std::string single = dir.File("single");
-    fs::create_directories(single);
-    const fs::path day = campaign / "KELV" / "172800";
-    const ProcessResult one =
-        RunProcess({kelvrant::test::KelvrantExe(), "-I", (day / "BKELVA26.342").string(),
-                    (day / "EKELVA26.342").string(), (day / "SKELVA26.342").string(),
-                    (day / "ION26.342").string(), "-T", single, "--site-logs", logs},
-                   {}, {"DISPLAY", "WAYLAND_DISPLAY"});
-    ASSERT_EQ(one.exitCode, 0) << one.err;
+    // Byte for byte what the single run wrote, PGM / RUN BY / DATE aside.
     const auto withoutDate = [](std::string text) {
         const std::size_t at = text.find("PGM / RUN BY / DATE");
         if (at != std::string::npos && at >= 60) text.erase(at - 60, 80);
@@ -601,4 +604,38 @@ TEST_F(e2e_rtklib, converted_glonass_session_gives_station_back) {
     CheckConvertedSession(
         {"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30", "--seed", "11"},
         true);
+}
+
+// What a new user does: only the B- and E-file, a configuration created by this run. The
+// header must be complete (position, INTERVAL, LEAP SECONDS, MARKER NAME) and the station
+// still come back; without an ION file the GLONASS navigation file is left out.
+TEST(e2e_rtklib, bare_command_line_with_a_fresh_configuration_gives_station_back) {
+    if (!Prerequisites()) GTEST_SKIP() << "simulator or rnx2rtkp not available";
+    TempDir dir;
+    const SimulatedSession s = Simulate(dir, {"--receiver", "GG24", "--glonass", "--length", "3600",
+                                              "--interval", "30", "--seed", "11"});
+    const ProcessResult r =
+        RunProcess({kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile},
+                   {"KELVRANT_CONFIG=" + dir.File("fresh.ini")}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    const std::string base = std::filesystem::path(s.bFile).filename().string();
+    const std::string site = base.substr(1, 4);
+    const std::string obsName = dir.File(site + "3421.26O");
+    const std::string obs = ReadFile(obsName);
+    const auto line = [&obs](const std::string& label) {
+        const std::size_t at = obs.find(label);
+        return at == std::string::npos || at < 60 ? std::string() : obs.substr(at - 60, 60);
+    };
+    std::istringstream xyz(line("APPROX POSITION XYZ"));
+    double x = 0, y = 0, z = 0;
+    xyz >> x >> y >> z;
+    EXPECT_LT(std::hypot(x - s.truth.station[0], y - s.truth.station[1], z - s.truth.station[2]),
+              5.0);
+    EXPECT_EQ(line("INTERVAL"), F("%6d%54s", 30, ""));
+    EXPECT_EQ(line("LEAP SECONDS"), F("%6d%54s", 18, ""));
+    EXPECT_EQ(line("MARKER NAME"), F("%-60s", site.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File(site + "3421.26G")));
+    std::string log;
+    const auto solutions = SolveWithRtklib(dir, {obsName, dir.File(site + "3421.26N")}, "1", log);
+    ExpectStationBack(solutions, s.truth, log);
 }

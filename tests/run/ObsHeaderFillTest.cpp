@@ -9,6 +9,7 @@
 #include "ashtech/BFileReader.h"
 #include "ashtech/IonFile.h"
 #include "ashtech/SiteFile.h"
+#include "geo/LeapSeconds.h"
 #include "rinex/ObsTestSupport.h"
 #include "run/HeaderFill.h"
 #include "support/BFileBuilder.h"
@@ -99,7 +100,7 @@ const char* const kFilledMixedHeader =
     "     1     1                                                WAVELENGTH FACT L1/2\r\n"
     "     7    L1    L2    C1    P1    P2    D1    D2            # / TYPES OF OBSERV \r\n"
     "    30                                                      INTERVAL            \r\n"
-    "     0                                                      LEAP SECONDS        \r\n"
+    "    18                                                      LEAP SECONDS        \r\n"
     "  2024     2     8     0     0    0.000000      GPS         TIME OF FIRST OBS   \r\n"
     "  2024     2     8     0     1    0.000000      GPS         TIME OF LAST OBS    \r\n"
     "     2                                                      # OF SATELLITES     \r\n"
@@ -263,9 +264,11 @@ TEST(obs_header_fill, efile_week_replaces_the_bfile_week) {
     EXPECT_EQ(s.lastWeek, 2301);
 }
 
-TEST(obs_header_fill, interval_is_truncated_to_whole_seconds) {
+// A spacing that is no whole number of seconds gives 0, which the writer leaves out.
+TEST(obs_header_fill, interval_only_in_whole_seconds) {
     for (const auto& [spacing, expected] :
-         {std::pair{0.5, 0}, std::pair{30.0, 30}, std::pair{1.0, 1}, std::pair{15.0, 15}}) {
+         {std::pair{0.5, 0}, std::pair{30.0, 30}, std::pair{1.0, 1}, std::pair{15.0, 15},
+          std::pair{1.5, 0}, std::pair{0.2, 0}}) {
         BFileBuilder builder;
         for (int i = 0; i < 5; ++i)
             builder.Add(Epoch(1000.0 + spacing * i, {}));
@@ -284,13 +287,14 @@ TEST(obs_header_fill, leap_seconds_from_a_loaded_ion_record) {
     le::PutI2(&ion.bytes[54], 18);
     ObsHeaderRecord r;
     r.leapSeconds = 5;
-    FillObsHeader(r, b.reader, -1, 0.0, nullptr, &ion);  // not loaded
-    EXPECT_EQ(r.leapSeconds, 0);
+    FillObsHeader(r, b.reader, -1, 0.0, nullptr, &ion);  // not loaded: the data's date says
+    EXPECT_EQ(r.leapSeconds, GpsMinusUtcAt(r.firstWeek, r.firstSeconds));
+    EXPECT_EQ(r.leapSeconds, 13);
     ion.loaded = 1;
     FillObsHeader(r, b.reader, -1, 0.0, nullptr, &ion);
     EXPECT_EQ(r.leapSeconds, 18);
     FillObsHeader(r, b.reader, -1, 0.0, nullptr, nullptr);
-    EXPECT_EQ(r.leapSeconds, 0);
+    EXPECT_EQ(r.leapSeconds, 13);
 }
 
 }  // namespace

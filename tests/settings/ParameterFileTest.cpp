@@ -70,16 +70,28 @@ TEST_F(param_line, string_value_between_quotes_from_column_30) {
     EXPECT_EQ(comment, "");  // cleared before the value is looked for
 }
 
-TEST_F(param_line, value_before_column_30_is_not_seen) {
-    // A short line has no value field at all.
-    EXPECT_EQ(Parse("SITE_NAME \"ABCD\"\n"), ParameterTable::kFormatError);
-    EXPECT_EQ(Parse("WRITE_SATS Yes\n"), ParameterTable::kRangeError);
-    EXPECT_EQ(Parse("KELVRANT_MODE 1\n"), ParameterTable::kRangeError);
-    // A number straddling the column is read from column 30 on.
-    std::string line = "ANT_OFFSET_N";
-    line.resize(27, ' ');
-    EXPECT_EQ(Parse(line + "12.5\n"), 0);
-    EXPECT_DOUBLE_EQ(offset, 0.5);
+TEST_F(param_line, a_value_may_start_before_column_30) {
+    struct Case {
+        std::string line;
+        int error;
+    };
+    // Key, at least one blank, then the value wherever it starts.
+    const Case cases[] = {
+        {"SITE_NAME \"ABCD\"\n", 0},
+        {"WRITE_SATS Yes\n", 0},
+        {"KELVRANT_MODE 1\n", 0},
+        {"ANT_OFFSET_N  12.5\n", 0},
+        {"SITE_NAME\n", ParameterTable::kUnknownParam},  // the line feed belongs to the key
+        {"SITE_NAME  \n", ParameterTable::kFormatError},
+        {"WRITE_SATS   \n", ParameterTable::kRangeError},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Parse(c.line), c.error) << c.line;
+    EXPECT_EQ(name, "");  // "SITE_NAME  " cleared it
+    EXPECT_EQ(flag, 1);
+    EXPECT_DOUBLE_EQ(offset, 12.5);
+    EXPECT_EQ(Parse("SITE_NAME \"ABCD\"\n"), 0);
+    EXPECT_EQ(name, "ABCD");
 }
 
 TEST_F(param_line, yes_no_prefixes_at_column_30) {
@@ -197,7 +209,7 @@ TEST(header_manager, errors_name_the_line_blank_lines_counted) {
         {"\t\n", ParameterFile::kUnknownParam, 1},  // a tab is not blank
         {kSeparator + "\n" + Line("KELVRANT_MODE", "2"), ParameterFile::kRangeError, 3},
         {Line("MET_PRESS_ACC", "-0.1"), ParameterFile::kRangeError, 1},
-        {"SITE_NAME \"ABCD\"\n", ParameterFile::kRangeError, 1},
+        {"SITE_NAME \"ABCD\n", ParameterFile::kRangeError, 1},
     };
     for (const Case& c : cases) {
         ParameterFile manager;

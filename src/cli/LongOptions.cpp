@@ -1,0 +1,208 @@
+// The long options (see LongOptions.h).
+#include "cli/LongOptions.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <system_error>
+
+#include "rinex/ObsHeader.h"
+#include "settings/HeaderSettings.h"
+
+namespace kelvrant {
+namespace {
+
+// A number written in full, in any locale's program ("1.5", "-2e3"); nothing may follow it.
+std::optional<double> Number(std::string_view text) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    double v = 0.0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// Three numbers separated by commas, each within +-limit (what the header's %14.4f holds).
+std::optional<std::array<double, 3>> Triple(std::string_view text, double limit) {
+    std::array<double, 3> v{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t comma = i < 2 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos) return std::nullopt;
+        const auto n = Number(text.substr(0, comma));
+        if (!n || std::fabs(*n) > limit) return std::nullopt;
+        v[i] = *n;
+        text.remove_prefix(i < 2 ? comma + 1 : comma);
+    }
+    return v;
+}
+
+std::optional<bool> YesNo(std::string_view text) {
+    std::string lower;
+    for (char c : text)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "yes") return true;
+    if (lower == "no") return false;
+    return std::nullopt;
+}
+
+// Largest coordinate a 14-column field with 4 decimals prints.
+constexpr double kMaxCoordinate = 999999999.9999;
+// Antenna heights and offsets, as the parameter file bounds them.
+constexpr double kMaxOffset = 2000.0;
+
+// A header text refused when longer than its field, never cut.
+template <int Width>
+bool Text(std::string_view value, std::optional<std::string>& field, std::string& why) {
+    if (value.size() > static_cast<std::size_t>(Width)) {
+        why = "at most " + std::to_string(Width) + " characters";
+        return false;
+    }
+    field = std::string(value);
+    return true;
+}
+
+template <std::optional<bool> HeaderOverrides::*Field>
+bool Switch(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    const auto v = YesNo(value);
+    if (!v) {
+        why = "yes or no";
+        return false;
+    }
+    job.Overrides.*Field = *v;
+    return true;
+}
+
+template <int Width, std::optional<std::string> HeaderOverrides::*Field>
+bool TextOption(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    return Text<Width>(value, job.Overrides.*Field, why);
+}
+
+bool TakeAntennaHeight(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                       std::string& why) {
+    const auto v = Number(value);
+    if (!v || std::fabs(*v) > kMaxOffset) {
+        why = "metres, -2000 to 2000";
+        return false;
+    }
+    job.Overrides.antennaHeight = *v;
+    return true;
+}
+
+bool TakeAntennaOffsets(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                        std::string& why) {
+    const auto v = Triple(value, kMaxOffset);
+    if (!v) {
+        why = "H,E,N in metres, each -2000 to 2000";
+        return false;
+    }
+    job.Overrides.antennaOffsets = *v;
+    return true;
+}
+
+bool TakePosition(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                  std::string& why) {
+    if (value == "auto") {
+        job.Overrides.positionFromData = true;
+        job.Overrides.position.reset();
+        return true;
+    }
+    const auto v = Triple(value, kMaxCoordinate);
+    if (!v) {
+        why = "auto or X,Y,Z in metres";
+        return false;
+    }
+    job.Overrides.position = *v;
+    job.Overrides.positionFromData = false;
+    return true;
+}
+
+bool TakeComment(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    if (job.Overrides.comments.size() >= static_cast<std::size_t>(kMaxComments)) {
+        why = "at most " + std::to_string(kMaxComments) + " comments";
+        return false;
+    }
+    if (value.size() > static_cast<std::size_t>(headerwidth::kComment)) {
+        why = "at most " + std::to_string(headerwidth::kComment) + " characters";
+        return false;
+    }
+    job.Overrides.comments.emplace_back(value);
+    return true;
+}
+
+bool TakeConfig(std::string_view value, ConversionJob&, CommandLineExtras& extras,
+                std::string& why) {
+    if (value.empty()) {
+        why = "a file name";
+        return false;
+    }
+    extras.configPath = std::string(value);
+    return true;
+}
+
+bool TakeHelp(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
+    e.help = true;
+    return true;
+}
+bool TakeVersion(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
+    e.version = true;
+    return true;
+}
+bool TakeQuiet(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
+    e.quiet = true;
+    return true;
+}
+bool TakeJson(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
+    e.json = true;
+    return true;
+}
+
+using H = HeaderOverrides;
+
+const LongOption kOptions[] = {
+    {"marker", "NAME", "MARKER NAME (at most 60 characters)", false,
+     TextOption<headerwidth::kSiteName, &H::markerName>},
+    {"marker-number", "NUMBER", "MARKER NUMBER (at most 60 characters)", false,
+     TextOption<headerwidth::kSiteNumber, &H::markerNumber>},
+    {"observer", "NAME", "observer (at most 20 characters)", true,
+     TextOption<headerwidth::kObserver, &H::observer>},
+    {"agency", "NAME", "observing agency (at most 40 characters)", true,
+     TextOption<headerwidth::kObservAgency, &H::agency>},
+    {"receiver-number", "NUMBER", "receiver serial number (at most 20 characters)", true,
+     TextOption<headerwidth::kRcvrSN, &H::receiverNumber>},
+    {"antenna", "TYPE", "antenna type (at most 20 characters)", true,
+     TextOption<headerwidth::kAntType, &H::antennaType>},
+    {"antenna-number", "NUMBER", "antenna serial number (at most 20 characters)", true,
+     TextOption<headerwidth::kAntSN, &H::antennaNumber>},
+    {"antenna-height", "H", "antenna height H in metres (ANTENNA: DELTA H/E/N)", true,
+     TakeAntennaHeight},
+    {"antenna-offsets", "H,E,N", "antenna height, east and north offsets in metres", true,
+     TakeAntennaOffsets},
+    {"position", "auto|X,Y,Z", "APPROX POSITION XYZ: the data's mean, or metres", true,
+     TakePosition},
+    {"comment", "TEXT", "a COMMENT line (repeat: up to 5, 3 with -M)", false, TakeComment},
+    {"doppler", "yes|no", "write Doppler observations", true, Switch<&H::doppler>},
+    {"interval-line", "yes|no", "write the INTERVAL line (whole seconds only)", true,
+     Switch<&H::intervalLine>},
+    {"obs-counts", "yes|no", "write # OF SATELLITES and PRN / # OF OBS", true,
+     Switch<&H::obsCounts>},
+    {"config", "FILE", "use this configuration file", false, TakeConfig},
+    {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
+    {"json", "", "print the summary as one JSON object", false, TakeJson},
+    {"help", "", "print this help and exit (also -h)", false, TakeHelp},
+    {"version", "", "print the version and exit", false, TakeVersion},
+};
+
+}  // namespace
+
+std::span<const LongOption> LongOptions() {
+    return kOptions;
+}
+
+const LongOption* FindLongOption(std::string_view name) {
+    for (const LongOption& option : kOptions)
+        if (option.name == name) return &option;
+    return nullptr;
+}
+
+}  // namespace kelvrant
