@@ -12,7 +12,7 @@ build_packages=(
 test_packages=(
   ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth openbox x11-utils xdotool imagemagick
   rtklib
   clang libclang-rt-14-dev clang-format
   dpkg-dev fakeroot file lintian desktop-file-utils

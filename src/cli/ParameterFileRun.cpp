@@ -1,10 +1,13 @@
 // Loading the auto-parameters file (see ParameterFileRun.h).
 #include "cli/ParameterFileRun.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "run/LongNames.h"
+#include "settings/OutputFormat.h"
 #include "settings/ParameterFile.h"
 
 namespace kelvrant {
@@ -119,6 +122,27 @@ void Apply(const HeaderRecord& r, ConversionJob& job, HeaderSettings& s) {
     job.SmoothCode = r.SmoothCode != 0;
     job.SiteChanges = r.WriteSiteChngs != 0;
     job.OutputDoppler = r.AllowDoplr;
+
+    s.Output.rinexVersion = r.RinexVersion;
+    ParseCompression(r.Compress, s.Output.compact, s.Output.gzip);
+    s.Output.longNames = r.LongNames;
+    s.Output.monument = r.Monument;
+    s.Output.receiverIndex = r.ReceiverIndex;
+    s.Output.country = r.Country;
+    for (char& c : s.Output.country)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+/// The output format keys whose texts the table cannot check; empty when both are right.
+std::string FormatProblem(const HeaderRecord& r) {
+    bool compact = false;
+    bool gzip = false;
+    if (!ParseCompression(r.Compress, compact, gzip))
+        return "COMPRESS must be none, crx, gz or crx.gz, not \"" + r.Compress + "\".";
+    if (!ValidCountryCode(r.Country))
+        return "COUNTRY must be a three-letter country code (XXX when unknown), not \"" +
+               r.Country + "\".";
+    return {};
 }
 
 }  // namespace
@@ -160,6 +184,10 @@ bool LoadAutoParameters(const std::string& path, ConversionJob& job, HeaderSetti
     manager.GetDefaults(record);
     if (record.KelvrantPresnt == 0) {
         sink.Report(title, kNotAutoText);
+        return false;
+    }
+    if (const std::string problem = FormatProblem(record); !problem.empty()) {
+        sink.Report(title, problem);
         return false;
     }
     Apply(record, job, settings);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +28,13 @@ enum class Form {
     FlagXyz,     ///< "%d%c%lf%c%lf%c%lf" / "%d,%.4lf,%.4lf,%.4lf", flag stored as read
     OneFlagXyz,  ///< as FlagXyz, a nonzero flag stored as 1
     Offsets,     ///< five reals "%lf%c..." / "%.4lf,..."
+    // The output format ([OUTPUT]); values outside their range are not accepted.
+    RinexVersion,   ///< 2 or 3
+    Compression,    ///< none, crx, gz or crx.gz (any case)
+    LongNames,      ///< Auto (long names with RINEX 3), Yes or No
+    Monument,       ///< 0..9
+    ReceiverIndex,  ///< 0..9
+    Country,        ///< three letters
 };
 
 struct Targets {
@@ -39,6 +47,7 @@ struct FieldRef {
     std::string* text = nullptr;
     std::int32_t* flag = nullptr;
     double* reals = nullptr;
+    OutputFormat* output = nullptr;
 };
 
 struct KeyRow {
@@ -125,10 +134,23 @@ const KeyRow kRinexDatKeys[] = {
     {"MET_UTC_2_GPS", Form::Real, 0, [](S& s) { return FieldRef{.reals = &s.MetUtc2Gps}; }},
 };
 
+// The output format; the section is written only once it differs from today's RINEX 2
+// output, so that configurations of earlier versions stay as they are.
+const KeyRow kOutputKeys[] = {
+    {"RINEX_VERSION", Form::RinexVersion, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+    {"COMPRESS", Form::Compression, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+    {"LONG_NAMES", Form::LongNames, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+    {"MONUMENT", Form::Monument, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+    {"RECEIVER_INDEX", Form::ReceiverIndex, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+    {"COUNTRY", Form::Country, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
+};
+
 const SectionRow kSections[] = {
     {"WINDOWS", kWindowsKeys},
     {"RINEXDAT", kRinexDatKeys},
+    {"OUTPUT", kOutputKeys},
 };
+constexpr int kOutputSection = 2;
 
 constexpr const char* kFreshHeader =
     "# This file contains configuration information for Kelvrant\n\n";
@@ -210,6 +232,40 @@ bool ParseValue(const KeyRow& row, std::string_view value, Targets& t) {
             return ScanReals(scan, f.reals, 3, true);
         case Form::Offsets:
             return ScanReals(scan, f.reals, 5, false);
+        case Form::RinexVersion: {
+            std::int32_t v = 0;
+            if (!scan.Int(v) || (v != 2 && v != 3)) return false;
+            f.output->rinexVersion = v;
+            return true;
+        }
+        case Form::Compression:
+            return ParseCompression(value, f.output->compact, f.output->gzip);
+        case Form::LongNames:
+            if (SameName(value, "AUTO"))
+                f.output->longNames = -1;
+            else if (SameName(value, "YES"))
+                f.output->longNames = 1;
+            else if (SameName(value, "NO"))
+                f.output->longNames = 0;
+            else
+                return false;
+            return true;
+        case Form::Monument:
+        case Form::ReceiverIndex: {
+            std::int32_t v = 0;
+            if (!scan.Int(v) || v < 0 || v > 9) return false;
+            (row.form == Form::Monument ? f.output->monument : f.output->receiverIndex) = v;
+            return true;
+        }
+        case Form::Country:
+            if (value.size() != 3 || !std::all_of(value.begin(), value.end(), [](char c) {
+                    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+                }))
+                return false;
+            f.output->country.clear();
+            for (char c : value)
+                f.output->country += Upper(c);
+            return true;
     }
     return false;
 }
@@ -314,6 +370,24 @@ void PrintKey(std::string& out, const KeyRow& row, Targets& t) {
             break;
         case Form::Offsets:
             AppendReals(out, f.reals, 5);
+            break;
+        case Form::RinexVersion:
+            AppendInteger(out, f.output->rinexVersion);
+            break;
+        case Form::Compression:
+            out += CompressionName(f.output->compact, f.output->gzip);
+            break;
+        case Form::LongNames:
+            out += f.output->longNames < 0 ? "Auto" : f.output->longNames != 0 ? "Yes" : "No";
+            break;
+        case Form::Monument:
+            AppendInteger(out, f.output->monument);
+            break;
+        case Form::ReceiverIndex:
+            AppendInteger(out, f.output->receiverIndex);
+            break;
+        case Form::Country:
+            out += f.output->country;
             break;
     }
     out += '\n';
@@ -452,8 +526,11 @@ int ConfigStore::WriteConfigFile(const std::string& path) const try {
     std::string out;
     const bool replay =
         !lines_.empty() && !(lines_.size() == 1 && lines_[0].kind == ConfigLine::Kind::Blank);
+    bool outputKept = false;
     if (replay) {
         for (const ConfigLine& line : lines_) {
+            if (line.kind == ConfigLine::Kind::Section && line.section == kOutputSection)
+                outputKept = true;
             switch (line.kind) {
                 case ConfigLine::Kind::Comment:
                     out += line.text;
@@ -468,10 +545,15 @@ int ConfigStore::WriteConfigFile(const std::string& path) const try {
                     break;  // written with its section
             }
         }
+        if (!outputKept && !settings.Output.IsDefault()) {
+            if (!out.empty() && !out.ends_with("\n\n")) out += '\n';
+            PrintSection(out, kSections[kOutputSection], targets);
+        }
     } else {
         out += kFreshHeader;
-        for (const SectionRow& section : kSections) {
-            PrintSection(out, section, targets);
+        for (int i = 0; i < static_cast<int>(std::size(kSections)); ++i) {
+            if (i == kOutputSection && settings.Output.IsDefault()) continue;
+            PrintSection(out, kSections[i], targets);
             out += '\n';
         }
     }

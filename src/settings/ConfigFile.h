@@ -45,7 +45,7 @@ struct CommentSet {
     int count = 0;
 };
 
-/// Section names in table order ("WINDOWS", "RINEXDAT").
+/// Section names in table order ("WINDOWS", "RINEXDAT", "OUTPUT").
 std::vector<std::string_view> ConfigSectionNames();
 /// Key names of one section in table order.
 std::vector<std::string_view> ConfigKeyNames(int section);

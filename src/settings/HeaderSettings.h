@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/OutputFormat.h"
+
 namespace kelvrant {
 
 /// How many characters of each header text the configuration file, the parameter file, the
@@ -74,6 +76,7 @@ struct HeaderSettings {
     std::int32_t MetHumidUsePress = 0;                 ///< MET_HUMID_POS flag (0 or 1)
     double MetHumidPos[3] = {0.0, 0.0, 0.0};           ///< MET_HUMID_POS X, Y, Z
     double MetUtc2Gps = 0.0;                           ///< MET_UTC_2_GPS
+    OutputFormat Output;                               ///< the [OUTPUT] section
 };
 
 /// The main window's placement: maximized (0/1), left, top, width, height.

@@ -112,6 +112,12 @@ void ParameterFile::RegisterKeys() {
     t.AddStringParam("KELVRANT_NAVFNAME", &w.NavFName, kPath);
     t.AddStringParam("KELVRANT_GNAVFNAME", &w.GNavFName, kPath);
     t.AddStringParam("KELVRANT_OMETFNAME", &w.OMetFName, kPath);
+    t.AddIntParam("RINEX_VERSION", &w.RinexVersion, 2, 3);
+    t.AddStringParam("COMPRESS", &w.Compress, 6);
+    t.AddYesNoParam("LONG_NAMES", &w.LongNames);
+    t.AddIntParam("MONUMENT", &w.Monument, 0, 9);
+    t.AddIntParam("RECEIVER_INDEX", &w.ReceiverIndex, 0, 9);
+    t.AddStringParam("COUNTRY", &w.Country, 3);
     t.TakeError();
 }
 

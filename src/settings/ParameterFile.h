@@ -66,6 +66,13 @@ struct HeaderRecord {
     std::string NavFName;             ///< KELVRANT_NAVFNAME
     std::string GNavFName;            ///< KELVRANT_GNAVFNAME
     std::string OMetFName;            ///< KELVRANT_OMETFNAME
+    // The output format (see OutputFormat.h).
+    std::int32_t RinexVersion = 2;   ///< RINEX_VERSION, 2 or 3
+    std::string Compress = "none";   ///< COMPRESS: none, crx, gz or crx.gz
+    std::int32_t LongNames = -1;     ///< LONG_NAMES Yes/No; -1 when absent: with RINEX 3
+    std::int32_t Monument = 0;       ///< MONUMENT, 0..9
+    std::int32_t ReceiverIndex = 0;  ///< RECEIVER_INDEX, 0..9
+    std::string Country = "XXX";     ///< COUNTRY, three letters
 };
 
 class ParameterFile {
@@ -82,8 +89,8 @@ class ParameterFile {
         kRangeError = 12,
     };
     /// Number of keys of the file and the table capacity that holds them.
-    static constexpr int kKeyCount = 65;
-    static constexpr int kTableCapacity = 66;
+    static constexpr int kKeyCount = 71;
+    static constexpr int kTableCapacity = 72;
     static constexpr int kValueColumn = 29;
 
     ParameterFile();

@@ -4,11 +4,15 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <string_view>
+
+#include "ui/BuildInfo.h"
 
 #include "version/Version.h"
 
@@ -28,7 +32,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
 
     auto* programIcon = new QLabel(panel1);
     programIcon->setObjectName("ProgramIcon");
-    programIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    programIcon->setPixmap(ApplicationIcon().pixmap(48, 48));
     panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
 
     // This build: its release number, system and word size.
@@ -82,6 +86,14 @@ void AboutWindow::OnOKButtonClick() {
 void AboutWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     context_.enableMenus(true);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelvrant

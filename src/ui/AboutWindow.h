@@ -20,6 +20,8 @@ class AboutWindow : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// Escape closes the window, as OK does.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     AppContext& context_;

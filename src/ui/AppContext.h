@@ -40,6 +40,10 @@ struct AppContext {
     /// Opens the observation file selection window / the met file selection window.
     std::function<void()> openObsConversion = [] {};
     std::function<void()> openMetConversion = [] {};
+    /// Opens the met conversion with this met log as its input (a met log dropped on the
+    /// observation file window).
+    std::function<void(const std::string& metLog)> openMetConversionWith = [](const std::string&) {
+    };
 };
 
 }  // namespace kelvrant

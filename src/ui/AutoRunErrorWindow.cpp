@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -35,6 +37,12 @@ AutoRunErrorWindow::AutoRunErrorWindow(QWidget* parent)
     QPalette memoPalette = messageMemo_->palette();
     memoPalette.setColor(QPalette::Base, memoPalette.color(QPalette::Button));
     messageMemo_->setPalette(memoPalette);
+    // The keys belong to the window (Return and Escape close it), not to the text.
+    messageMemo_->setFocusPolicy(Qt::NoFocus);
+    messageMemo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    countdownLabel_ = new QLabel(this);
+    countdownLabel_->setObjectName("CountdownLabel");
 
     okBtn_ = new QPushButton("OK", this);
     okBtn_->setObjectName("OkBtn");
@@ -49,9 +57,9 @@ AutoRunErrorWindow::AutoRunErrorWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(messageMemo_);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(countdownLabel_, 1);
     buttons->addWidget(okBtn_);
-    buttons->addStretch();
+    buttons->addStretch(1);
     layout->addLayout(buttons);
     setFixedSize(440, 240);
 }
@@ -78,13 +86,35 @@ void AutoRunErrorWindow::OnWinShow() {
         move(area.center() - rect().center());
     }
     ticks_ = 0;
+    ShowSecondsLeft();
+    okBtn_->setFocus(Qt::OtherFocusReason);
     windowVisibleTimer_->setInterval(Intervals().errorWindowVisible);
     windowVisibleTimer_->start();
 }
 
+void AutoRunErrorWindow::ShowSecondsLeft() {
+    countdownLabel_->setText(QStringLiteral("Closes in %1 s").arg(kVisibleTicks + 1 - ticks_));
+}
+
 void AutoRunErrorWindow::OnWindowVisibleTimer() {
     ++ticks_;
-    if (ticks_ > kVisibleTicks) close();
+    if (ticks_ > kVisibleTicks) {
+        close();
+        return;
+    }
+    ShowSecondsLeft();
+}
+
+void AutoRunErrorWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            close();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
 }
 
 void AutoRunErrorWindow::OnOkBtnClick() {

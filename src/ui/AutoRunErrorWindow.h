@@ -1,11 +1,13 @@
 // The auto-run error window: how every problem of an unattended run is shown. It beeps, shows
 // the first problem reported, closes itself on the 11th tick of its one-second timer (or at
-// once on OK), and its closing ends the program.
+// once on OK, Return or Escape), and its closing ends the program. It shows how many seconds
+// are left, so that nobody waits for a window that is about to go.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -38,10 +40,15 @@ class AutoRunErrorWindow : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// Return, Enter and Escape close the window, as OK does.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void ShowSecondsLeft();
+
     QPlainTextEdit* messageMemo_ = nullptr;
     QPushButton* okBtn_ = nullptr;
+    QLabel* countdownLabel_ = nullptr;
     QTimer* windowVisibleTimer_ = nullptr;
     int ticks_ = 0;
 };

@@ -1,19 +1,28 @@
 #include "ui/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
 
@@ -24,13 +33,17 @@
 #include "settings/NewConfiguration.h"
 #include "ui/AboutWindow.h"
 #include "ui/AutoRunErrorWindow.h"
+#include "ui/BuildInfo.h"
 #include "ui/MessageBox.h"
 #include "ui/MetFileDialog.h"
 #include "ui/MetHeaderDialog.h"  // MetFileDialog.h needs the complete type
 #include "ui/ObsFileDialog.h"
 #include "ui/ProgressWindow.h"
+#include "ui/ResultPanel.h"
+#include "ui/SessionDrop.h"
 #include "ui/TimerIntervals.h"
 #include "ui/UsageWindow.h"
+#include "ui/UserSettings.h"
 
 namespace kelvrant {
 
@@ -52,6 +65,10 @@ constexpr const char* kBadIni =
     "The configuration file (i.e., INI) contains erroneous data.\n\nWould you like to overwrite "
     "the configuration file using\nvalid parameters?\n\n";
 }  // namespace text
+
+// The result of each interactive conversion, for whoever drives the program from outside
+// (QT_LOGGING_RULES="kelvrant.result.info=true"); silent by default.
+Q_LOGGING_CATEGORY(lcResult, "kelvrant.result", QtWarningMsg)
 
 // Ticks of the two timers at which they act.
 constexpr int kAutoRunTicks = 5;
@@ -122,7 +139,9 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
                        QWidget* parent)
     : QMainWindow(parent) {
     setObjectName("MainWindow");
-    setWindowTitle(kMainCaption);
+    setWindowTitle(MainCaption());
+    // Every window without an icon of its own (all of them) shows the program's.
+    QApplication::setWindowIcon(ApplicationIcon());
     setMinimumSize(640, 480);
     resize(640, 480);
     setFont(QFont("Arial", 8, QFont::Bold));
@@ -132,6 +151,11 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
     auto* statusBar1 = new QStatusBar(this);
     statusBar1->setObjectName("StatusBar1");
     setStatusBar(statusBar1);
+    // A widget of the bar, not a message: menu hints passing over it do not wipe it.
+    statusResult_ = new QLabel(statusBar1);
+    statusResult_->setObjectName("StatusResultLabel");
+    statusBar1->addWidget(statusResult_, 1);
+    setAcceptDrops(true);
     CreateActions();
 
     autoRunTick_ = new QTimer(this);
@@ -150,6 +174,9 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
     context_.startProgressWindow = [this] { StartProgressWindow(); };
     context_.openObsConversion = [this] { ObsFileOptWin()->ShowForNewConversion(); };
     context_.openMetConversion = [this] { MetFileOptWin()->ShowWindow(); };
+    context_.openMetConversionWith = [this](const std::string& metLog) {
+        OpenSession(QString::fromLocal8Bit(metLog.data(), static_cast<qsizetype>(metLog.size())));
+    };
     obsConversionAvailable_ = true;
     metConversionAvailable_ = true;
     UpdateMenus();
@@ -192,6 +219,19 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CreateActions() {
+    mainMenuFile_ = menuBar()->addMenu("&File");
+    mainMenuFile_->setObjectName("MainMenuFile");
+    mainMenuFile_->menuAction()->setObjectName("MainMenuFileAction");
+    recentSessionsMenu_ = mainMenuFile_->addMenu("Recent &Sessions");
+    recentSessionsMenu_->setObjectName("RecentSessionsMenu");
+    connect(mainMenuFile_, &QMenu::aboutToShow, this, &MainWindow::UpdateRecentSessionsMenu);
+    mainMenuFile_->addSeparator();
+    QAction* exitItem = mainMenuFile_->addAction("E&xit");
+    exitItem->setObjectName("ExitMenuItem");
+    exitItem->setShortcut(QKeySequence::Quit);
+    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    UpdateRecentSessionsMenu();
+
     mainMenuBFiles_ = menuBar()->addMenu("&Convert");
     mainMenuBFiles_->setObjectName("MainMenuBFiles");
     mainMenuBFiles_->menuAction()->setObjectName("MainMenuBFilesAction");
@@ -199,11 +239,13 @@ void MainWindow::CreateActions() {
     obsConvertMenuItem_->setObjectName("ObsConvertMenuItem");
     obsConvertMenuItem_->setToolTip("Observation and Navigation Data");
     obsConvertMenuItem_->setStatusTip("Observation and Navigation Data");
+    obsConvertMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(obsConvertMenuItem_, &QAction::triggered, this, &MainWindow::OnObsConvertMenuItemClick);
     metConvertMenuItem_ = mainMenuBFiles_->addAction("&Met to RINEX");
     metConvertMenuItem_->setObjectName("MetConvertMenuItem");
     metConvertMenuItem_->setToolTip("Convert meteorological data to RINEX");
     metConvertMenuItem_->setStatusTip("Convert meteorological data to RINEX");
+    metConvertMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     connect(metConvertMenuItem_, &QAction::triggered, this, &MainWindow::OnMetConvertMenuItemClick);
 
     mainMenuHelp_ = menuBar()->addMenu("&Help");
@@ -214,10 +256,12 @@ void MainWindow::CreateActions() {
     connect(helpAbout_, &QAction::triggered, this, &MainWindow::OnHelpAboutClick);
     helpCommandLine_ = mainMenuHelp_->addAction("&Command Line Parameters");
     helpCommandLine_->setObjectName("HelpCommandLine");
+    helpCommandLine_->setShortcut(QKeySequence::HelpContents);
     connect(helpCommandLine_, &QAction::triggered, this, &MainWindow::OnHelpCommandLineClick);
 }
 
 void MainWindow::UpdateMenus() {
+    mainMenuFile_->menuAction()->setEnabled(menusEnabled_);
     mainMenuBFiles_->menuAction()->setEnabled(menusEnabled_);
     mainMenuHelp_->menuAction()->setEnabled(menusEnabled_);
     obsConvertMenuItem_->setEnabled(obsConversionAvailable_);
@@ -356,7 +400,10 @@ void MainWindow::OnWinShow() {
         placement.height != -1) {
         move(placement.left, placement.top);
         resize(std::max(placement.width, 640), std::max(placement.height, 480));
+        restoredFramePos_ = QPoint(placement.left, placement.top);
+        placementRestored_ = true;
     }
+    if (QWindow* handle = windowHandle()) handle->installEventFilter(this);
     if (placement.maximized == 1) setWindowState(windowState() | Qt::WindowMaximized);
 
     const ConversionJob& job = context_.job;
@@ -366,7 +413,14 @@ void MainWindow::OnWinShow() {
         return;
     }
     if (!job.ObsRun && !job.MetRun && !job.RunMinimized) {
-        OnObsConvertMenuItemClick();
+        // The file window is placed below this window's top edge: it opens once the window
+        // manager has put this window where it stays.
+        if (exposed_) {
+            OnObsConvertMenuItemClick();
+        } else {
+            EnableMenus(false);
+            openObsWhenExposed_ = true;
+        }
         return;
     }
     if (job.ObsRun || job.MetRun) {
@@ -379,6 +433,27 @@ void MainWindow::OnWinShow() {
         repaint();
         minimizeTicks_ = 0;
         minimizeTimer_->start(Intervals().minimize);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !exposed_ &&
+        windowHandle()->isExposed()) {
+        exposed_ = true;
+        // After the expose event has been handled: the frame geometry is known by then.
+        QTimer::singleShot(0, this, &MainWindow::OnFirstExposed);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::OnFirstExposed() {
+    // Some window managers put the inside of the window where the frame was asked for; the
+    // frame goes back to the saved place, so that every restart keeps the window still.
+    if (placementRestored_ && !isMaximized() && frameGeometry().topLeft() != restoredFramePos_)
+        move(restoredFramePos_);
+    if (openObsWhenExposed_) {
+        openObsWhenExposed_ = false;
+        OnObsConvertMenuItemClick();
     }
 }
 
@@ -414,14 +489,107 @@ void MainWindow::OnMinimizeTimer() {
 
 void MainWindow::StartProgressWindow() {
     ProgressWindow* form = ProgressWindow::Start(context_);
-    connect(form, &ProgressWindow::runClosed, this, &MainWindow::OnRunClosed);
+    const std::size_t problemsBefore = problems_->ReportedTitles().size();
+    connect(form, &ProgressWindow::runClosed, this, [this, form, problemsBefore](bool succeeded) {
+        RunResult result = form->Result();
+        const std::vector<std::string>& titles = problems_->ReportedTitles();
+        for (std::size_t i = problemsBefore; i < titles.size(); ++i)
+            result.warnings << QString::fromStdString(titles[i]);
+        OnRunClosed(succeeded, result);
+    });
 }
 
-void MainWindow::OnRunClosed(bool succeeded) {
-    if (!context_.job.ObsRun && !context_.job.MetRun) return;
+void MainWindow::OnRunClosed(bool succeeded, const RunResult& result) {
+    if (!context_.job.ObsRun && !context_.job.MetRun) {
+        ShowResult(result);
+        return;
+    }
     if (!succeeded) exitStatus_ = kExitRunFailed;
     autoRunTicks_ = 0;
     autoRunTick_->start(Intervals().autoRunTick);
+}
+
+void MainWindow::ShowResult(const RunResult& result) {
+    statusResult_->setText(result.SummaryLine());
+    for (const QString& line : result.DetailLines())
+        qCInfo(lcResult).noquote() << line;
+    if (result.ending == RunResult::Ending::kSucceeded && !result.inputFile.empty()) {
+        UserSettings::AddRecentSession(QString::fromLocal8Bit(result.inputFile.c_str()));
+        UpdateRecentSessionsMenu();
+    }
+    if (resultWindow_ == nullptr) {
+        resultPanel_ = new ResultPanel;
+        connect(resultPanel_, &ResultPanel::convertAnother, this, [this](bool metRun) {
+            if (!menusEnabled_) return;
+            if (resultWindow_ != nullptr) resultWindow_->close();
+            if (metRun) {
+                OnMetConvertMenuItemClick();
+            } else {
+                OnObsConvertMenuItemClick();
+            }
+        });
+        resultWindow_ = mdiClient_->addSubWindow(resultPanel_);
+        resultWindow_->setObjectName("ResultWindow");
+        resultWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(resultWindow_, &QObject::destroyed, this, [this] { resultPanel_ = nullptr; });
+    }
+    resultPanel_->ShowResult(result);
+    resultWindow_->resize(resultWindow_->sizeHint()
+                              .expandedTo(QSize(520, 200))
+                              .boundedTo(mdiClient_->viewport()->size()));
+    resultWindow_->move(0, 0);
+    resultWindow_->show();
+}
+
+QString MainWindow::StatusText() const {
+    return statusResult_->text();
+}
+
+void MainWindow::UpdateRecentSessionsMenu() {
+    recentSessionsMenu_->clear();
+    const QStringList recent = UserSettings::RecentSessions();
+    int number = 1;
+    for (const QString& path : recent) {
+        QAction* item = recentSessionsMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(QDir::toNativeSeparators(path)));
+        item->setData(path);
+        connect(item, &QAction::triggered, this, [this, path] { OpenSession(path); });
+    }
+    recentSessionsMenu_->setEnabled(!recent.isEmpty());
+}
+
+bool MainWindow::OpenSession(const QString& path) {
+    const SessionDrop session = ClassifySession(path);
+    if (session.kind == SessionDrop::Kind::kNone) {
+        statusResult_->setText(session.reason);
+        return false;
+    }
+    UserSettings::RememberFolder(session.path);
+    const std::string file = session.path.toLocal8Bit().toStdString();
+    ObsFileDialog* obs = ObsFileOptWin();
+    MetFileDialog* met = MetFileOptWin();
+    if (session.kind == SessionDrop::Kind::kObservation) {
+        if (met->isVisible()) met->reject();
+        EnableMenus(false);
+        obs->ShowWithBFile(file);
+    } else {
+        if (obs->isVisible()) obs->reject();
+        met->ShowWithInput(file);
+    }
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // Only while no conversion is being prepared or running, or its file window is open.
+    const bool idle = menusEnabled_ || ObsFileOptWin()->isVisible() || MetFileOptWin()->isVisible();
+    if (idle && !DroppedPath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = DroppedPath(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenSession(path);
 }
 
 void MainWindow::OnObsConvertMenuItemClick() {

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <functional>
@@ -17,8 +18,11 @@
 
 #include "ui/AppContext.h"
 #include "ui/ProblemWindow.h"
+#include "ui/RunResult.h"
 
 class QAction;
+class QLabel;
+class QMdiSubWindow;
 class QMenu;
 class QTimer;
 
@@ -29,9 +33,8 @@ class UsageWindow;
 class AboutWindow;
 class MetFileDialog;
 class ObsFileDialog;
+class ResultPanel;
 
-/// Caption of the main window.
-inline constexpr const char* kMainCaption = "Ashtech Raw to RINEX Converter (32-bit) -- Quillon";
 /// File name of the background picture, beside the configuration file.
 inline constexpr const char* kBackgroundPictureName = "Kelvrant.BMP";
 
@@ -112,8 +115,19 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     [[nodiscard]] bool Ended() const { return ended_; }
     [[nodiscard]] bool MenusEnabled() const { return menusEnabled_; }
 
-    /// Enables or disables the "&Convert" and "&Help" menus together.
+    /// Enables or disables the "&File", "&Convert" and "&Help" menus together.
     void EnableMenus(bool enabled);
+
+    /// Starts the conversion a file or folder stands for (dropped, or a recent session): the
+    /// observation file window with every name derived from the B-file, or the met file window
+    /// with the met log. False (and the reason in the status bar) when nothing can start.
+    bool OpenSession(const QString& path);
+    /// The result of the last interactive conversion (none before the first).
+    [[nodiscard]] ResultPanel* Result() const { return resultPanel_; }
+    /// The status bar's last result line.
+    [[nodiscard]] QString StatusText() const;
+    /// Rebuilds "Recent &Sessions" from the user's settings.
+    void UpdateRecentSessionsMenu();
 
     // ProblemWindowHost
     [[nodiscard]] bool IsUnattended() const override;
@@ -135,6 +149,9 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void CreateActions();
@@ -143,7 +160,9 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     void ReadConfiguration(bool unattended);
     void InstallBackgroundPicture();
     void StartProgressWindow();
-    void OnRunClosed(bool succeeded);
+    void OnRunClosed(bool succeeded, const RunResult& result);
+    void ShowResult(const RunResult& result);
+    void OnFirstExposed();
 
     AppContext context_;
     std::string picturePath_;
@@ -157,6 +176,8 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     ObsFileDialog* obsFileOptWin_ = nullptr;  ///< a child of this window
 
     MdiClient* mdiClient_ = nullptr;
+    QMenu* mainMenuFile_ = nullptr;
+    QMenu* recentSessionsMenu_ = nullptr;
     QMenu* mainMenuBFiles_ = nullptr;
     QMenu* mainMenuHelp_ = nullptr;
     QAction* obsConvertMenuItem_ = nullptr;
@@ -165,6 +186,15 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     QAction* helpCommandLine_ = nullptr;
     QTimer* autoRunTick_ = nullptr;
     QTimer* minimizeTimer_ = nullptr;
+    QLabel* statusResult_ = nullptr;  ///< the last result line, kept under passing hints
+    QPointer<QMdiSubWindow> resultWindow_;
+    ResultPanel* resultPanel_ = nullptr;
+    /// Where the restored placement put the frame; checked once the window manager has
+    /// framed the window, which may have placed the inside there instead.
+    QPoint restoredFramePos_;
+    bool placementRestored_ = false;
+    bool openObsWhenExposed_ = false;
+    bool exposed_ = false;
 
     int autoRunTicks_ = 0;
     int minimizeTicks_ = 0;

@@ -1,5 +1,6 @@
 #include "ui/MessageBox.h"
 
+#include <QApplication>
 #include <QWidget>
 
 namespace kelvrant {
@@ -52,15 +53,38 @@ MessageBox::Button MessageBox::AnswerWithoutShowing(Buttons buttons, Button defa
     return QMessageBox::NoButton;
 }
 
-MessageBox::Button MessageBox::show(QWidget* parent, MessageIcon icon, const QString& title,
-                                    const QString& text, Buttons buttons, Button defaultButton) {
+QWidget* MessageBox::ParentFor(QWidget* requested) {
+    auto usable = [](QWidget* w) { return w != nullptr && w->isVisible() && !w->isMinimized(); };
+    auto onTop = [](QWidget* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); };
+    if (QWidget* modal = QApplication::activeModalWidget(); usable(modal)) return modal;
+    QWidget* active = QApplication::activeWindow();
+    if (usable(active) && onTop(active)) return active;
+    QWidget* own = requested != nullptr ? requested->window() : nullptr;
+    if (usable(own) && onTop(own)) return own;
+    // An always-on-top window open anywhere would cover a box over any other window.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (usable(top) && top->isWindow() && onTop(top) &&
+            qobject_cast<QMessageBox*>(top) == nullptr)
+            return top;
+    }
+    return usable(active) ? active : own;
+}
+
+MessageBox::Button MessageBox::show(QWidget* requestedParent, MessageIcon icon,
+                                    const QString& title, const QString& text, Buttons buttons,
+                                    Button defaultButton) {
     BoxState& state = State();
-    Record record{icon, title, text, buttons, QMessageBox::NoButton};
+    QWidget* parent = ParentFor(requestedParent);
+    Record record{icon, title, text, buttons, QMessageBox::NoButton, parent};
     if (state.testMode || !state.nextAnswers.empty()) {
         record.answer = AnswerWithoutShowing(buttons, defaultButton);
     } else {
         QMessageBox box(qtIcon(icon), title, text, buttons, parent);
         box.setWindowModality(Qt::ApplicationModal);
+        // Over an always-on-top window the box must stay on top too, or the window manager may
+        // stack it underneath.
+        if (parent != nullptr && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
         const int result = box.exec();
         record.answer = static_cast<Button>(result);

@@ -28,7 +28,15 @@ class MessageBox {
         QString text;
         Buttons buttons;
         Button answer = QMessageBox::NoButton;
+        /// The window the box was shown over (see ParentFor).
+        QWidget* parent = nullptr;
     };
+
+    /// The window a box asked for by `requested` is shown over: the window the user is working
+    /// in (an open modal dialog, else the active window) when there is one, else `requested`'s
+    /// window. A box over the main window would sit behind an always-on-top file window and
+    /// leave the program looking frozen.
+    static QWidget* ParentFor(QWidget* requested);
 
     /// Shows a box and returns the button pressed. defaultButton NoButton lets Qt choose.
     static Button show(QWidget* parent, MessageIcon icon, const QString& title, const QString& text,

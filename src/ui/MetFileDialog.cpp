@@ -17,6 +17,8 @@
 #include "run/RunFiles.h"
 #include "ui/MessageBox.h"
 #include "ui/MetHeaderDialog.h"
+#include "ui/UserSettings.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -52,9 +54,9 @@ bool FileExists(const std::string& path) {
 
 // Fills the directory and file name of a dialog request from the text of the button's edit.
 void StartAt(FileDialogRequest& request, const std::string& text) {
-    const BrowseStart start = MetBrowseStart(text);
-    request.directory = Path(start.directory);
-    request.fileName = Path(start.fileName);
+    const BrowseLocation start = BrowseLocationFor(text, request.save);
+    request.directory = start.directory;
+    request.fileName = start.fileName;
 }
 
 }  // namespace
@@ -63,7 +65,7 @@ std::optional<QString> RunQtFileDialog(QWidget* parent, const FileDialogRequest&
     QFileDialog dialog(parent, request.title, request.directory);
     dialog.setNameFilters(request.filters);
     if (!request.selectedFilter.isEmpty()) dialog.selectNameFilter(request.selectedFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // Overwriting is asked about at OK.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -195,6 +197,12 @@ void MetFileDialog::ShowWindow() {
     activateWindow();
 }
 
+void MetFileDialog::ShowWithInput(const std::string& metLog) {
+    ShowWindow();
+    inMetFileEdit_->setText(Path(metLog));
+    DeriveNames(metLog, true);
+}
+
 std::string MetFileDialog::SiteName() const {
     return ctx_.config.GetSiteName();
 }
@@ -210,7 +218,7 @@ void MetFileDialog::OnWinShow() {
         placed_ = true;
         if (ctx_.mainWindow != nullptr) {
             const QRect frame = ctx_.mainWindow->frameGeometry();
-            move(frame.left(), frame.top() + 20);
+            MoveFrameTo(this, QPoint(frame.left(), frame.top() + 20));
         }
     }
     RewriteNameEdits();
@@ -361,6 +369,7 @@ void MetFileDialog::OnIntMetFileBrowseBtnClick() {
     StartAt(request, PathOf(inMetFileEdit_));
     const std::optional<QString> chosen = runFileDialog_(this, request);
     if (!chosen) return;
+    UserSettings::RememberFolder(*chosen);
     inMetFileEdit_->setText(*chosen);
     DeriveNames(chosen->toStdString(), true);
 }
@@ -371,9 +380,11 @@ void MetFileDialog::OnDestMetBrowseBtnClick() {
     request.filters = FilterList(kMetDestFilter);
     request.selectedFilter = request.filters.front();
     request.fileMustExist = false;
+    request.save = true;
     StartAt(request, PathOf(outMetFileEdit_));
     const std::optional<QString> chosen = runFileDialog_(this, request);
     if (!chosen) return;
+    UserSettings::RememberFolder(*chosen);
     selection_.outFileName = chosen->toStdString();
     outMetFileEdit_->setText(*chosen);
 }

@@ -32,6 +32,8 @@ struct FileDialogRequest {
     QString directory;       ///< empty: the dialog's own choice
     QString fileName;        ///< preselected file, may be empty
     bool fileMustExist = true;
+    /// An output: a Save dialog proposing `fileName` in `directory`.
+    bool save = false;
 };
 /// Runs a file dialog; the chosen path, or nullopt when it was cancelled. Tests replace it.
 using FileDialogRunner =
@@ -53,6 +55,8 @@ class MetFileDialog : public QDialog {
 
     /// The "&Met to RINEX" command: disables the main menus and shows the window.
     void ShowWindow();
+    /// Shows the window with `metLog` as the input, as choosing it with Browse does.
+    void ShowWithInput(const std::string& metLog);
 
     [[nodiscard]] MetHeaderDialog* HeadWin() const { return headWin_; }
     [[nodiscard]] const MetFileSelection& Selection() const { return selection_; }

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -21,6 +22,7 @@
 #include "ui/MessageBox.h"
 #include "ui/PositionClipboard.h"
 #include "ui/PositionFields.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -136,11 +138,16 @@ MetHeaderDialog::MetHeaderDialog(AppContext& ctx, QWidget* parent) : QDialog(par
     buttons->addWidget(okBtn_);
     buttons->addWidget(cancelBtn_);
 
+    // The fields scroll on a small screen; OK and Cancel stay in view below them.
+    auto* body = new QWidget;
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addLayout(fields);
+    bodyLayout->addWidget(sensorGroup);
+    scroll_ = ScrollingBody(body, this);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(sensorGroup);
+    layout->addWidget(scroll_, 1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(okBtn_, &QPushButton::clicked, this, &MetHeaderDialog::OnOKBtnClick);
     connect(cancelBtn_, &QPushButton::clicked, this, &MetHeaderDialog::OnCancelBtnClick);
@@ -241,7 +248,13 @@ QWidget* MetHeaderDialog::MakePage(Sensor sensor) {
 }
 
 void MetHeaderDialog::ShowWindow() {
+    if (!fitted_) {
+        // Sized once, before the first showing; later showings keep the user's size.
+        fitted_ = true;
+        FitToScreen(this, scroll_);
+    }
     show();
+    KeepOnScreen(this);
     raise();
     activateWindow();
 }

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace kelvrant {
@@ -102,6 +103,8 @@ class MetHeaderDialog : public QDialog {
     QLineEdit* createAgencyEdit_ = nullptr;
     std::array<QLineEdit*, 3> commentEdits_{};
     QTabWidget* notebook_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    bool fitted_ = false;
     QMenu* popupMenu_ = nullptr;
     QPushButton* okBtn_ = nullptr;
     QPushButton* cancelBtn_ = nullptr;

@@ -2,6 +2,8 @@
 #include "ui/ObsFileDialog.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QFont>
@@ -10,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -22,6 +25,9 @@
 #include "run/HeaderFill.h"
 #include "ui/MessageBox.h"
 #include "ui/ObsHeaderDialog.h"
+#include "ui/SessionDrop.h"
+#include "ui/UserSettings.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -34,8 +40,10 @@ ObsFileDialogRunner& DialogRunner() {
 QString RunRealFileDialog(QWidget* parent, const ObsFileDialogRequest& request) {
     QFileDialog dialog(parent, request.title);
     dialog.setObjectName(request.objectName);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Overwriting is asked about at OK, once for all outputs.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(request.filters);
     if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
         dialog.selectNameFilter(request.filters[request.filterIndex]);
@@ -86,6 +94,7 @@ ObsFileDialog::ObsFileDialog(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("ObsFileDialog"));
     setWindowTitle(QStringLiteral("RINEX Conversion File Selection Window"));
     setModal(false);
+    setAcceptDrops(true);
     QFont boldFont(QStringLiteral("Arial"), 8);
     boldFont.setBold(true);
     setFont(boldFont);
@@ -200,6 +209,31 @@ void ObsFileDialog::ShowForNewConversion() {
     activateWindow();
 }
 
+void ObsFileDialog::ShowWithBFile(const std::string& bFile) {
+    ShowForNewConversion();
+    DeriveNames(bFile);
+}
+
+void ObsFileDialog::dragEnterEvent(QDragEnterEvent* event) {
+    const QString path = DroppedPath(event->mimeData());
+    if (!path.isEmpty() && ClassifySession(path).kind != SessionDrop::Kind::kNone)
+        event->acceptProposedAction();
+}
+
+void ObsFileDialog::dropEvent(QDropEvent* event) {
+    const SessionDrop session = ClassifySession(DroppedPath(event->mimeData()));
+    if (session.kind == SessionDrop::Kind::kNone) return;
+    event->acceptProposedAction();
+    UserSettings::RememberFolder(session.path);
+    const std::string file = S(session.path);
+    if (session.kind == SessionDrop::Kind::kObservation) {
+        DeriveNames(file);
+        return;
+    }
+    reject();
+    ctx_.openMetConversionWith(file);
+}
+
 void ObsFileDialog::showEvent(QShowEvent* event) {
     OnWinShow();
     QDialog::showEvent(event);
@@ -208,7 +242,7 @@ void ObsFileDialog::showEvent(QShowEvent* event) {
 void ObsFileDialog::OnWinShow() {
     if (!placed_ && ctx_.mainWindow != nullptr) {
         const QRect frame = ctx_.mainWindow->frameGeometry();
-        move(frame.left(), frame.top() + 20);
+        MoveFrameTo(this, QPoint(frame.left(), frame.top() + 20));
     }
     placed_ = true;
     RefreshEdits();
@@ -243,19 +277,21 @@ void ObsFileDialog::DeriveNames(const std::string& bFileName) {
 }
 
 void ObsFileDialog::Browse(Name name, bool source, int filterIndex, const QString& title) {
-    const BrowseStart start = FindBrowseStart(S(edits_[name]->text()));
+    const BrowseLocation start = BrowseLocationFor(S(edits_[name]->text()), !source);
     ObsFileDialogRequest request;
     request.objectName =
         source ? QStringLiteral("SourceFileOpenDialog") : QStringLiteral("DestFileOpenDialog");
     request.title = title;
-    request.directory = Q(start.directory);
-    request.fileName = Q(start.fileName);
+    request.directory = start.directory;
+    request.fileName = start.fileName;
     request.filters = ConvertDialogFilter(source ? kSourceFileFilter : kDestFileFilter);
     request.filterIndex = filterIndex;
     request.fileMustExist = source;
+    request.save = !source;
     const QString chosen =
         DialogRunner() ? DialogRunner()(this, request) : RunRealFileDialog(this, request);
     if (chosen.isEmpty()) return;
+    UserSettings::RememberFolder(chosen);
     if (name == kBFile) {
         DeriveNames(S(chosen));
         return;

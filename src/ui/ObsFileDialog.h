@@ -37,6 +37,8 @@ struct ObsFileDialogRequest {
     QStringList filters;  ///< Qt "Description (pattern)" entries
     int filterIndex = 0;  ///< 0-based entry selected
     bool fileMustExist = false;
+    /// An output: a Save dialog proposing `fileName` in `directory`.
+    bool save = false;
 };
 
 /// Runs a file dialog and returns the chosen path, or an empty string when cancelled.
@@ -58,6 +60,8 @@ class ObsFileDialog : public QDialog {
     /// What the main window's "&Obs and Nav to RINEX" does after disabling its menus: shows
     /// the window with the names kept from the last opening.
     void ShowForNewConversion();
+    /// Shows the window with every name derived from `bFile`, as choosing it with Browse does.
+    void ShowWithBFile(const std::string& bFile);
 
     [[nodiscard]] ObsHeaderDialog* HeaderDataWin() const { return headerWin_; }
     [[nodiscard]] const std::string& FileName(Name name) const { return names_[name]; }
@@ -86,6 +90,10 @@ class ObsFileDialog : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// A B-file (or its session's folder) dropped here fills in the names as Browse does; a
+    /// met log starts the met conversion instead.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     /// Derives every name from a B-file name; nothing happens when no such file exists.

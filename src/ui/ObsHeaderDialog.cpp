@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "ui/MessageBox.h"
 #include "ui/PositionClipboard.h"
 #include "ui/SitePositionDialog.h"
+#include "ui/WindowFit.h"
 
 namespace kelvrant {
 namespace {
@@ -187,9 +189,11 @@ ObsHeaderDialog::ObsHeaderDialog(AppContext& ctx, QWidget* parent)
     auto* optionGroup = new QGroupBox(QStringLiteral(" Options "), optionsPage);
     optionGroup->setObjectName(QStringLiteral("OptionsGroupBox"));
     auto* optionLayout = new QVBoxLayout(optionGroup);
-    newFmtCheckBox_ = AddCheckBox(optionGroup, optionLayout, "NewFmtCheckBox",
-                                  "Clock adjustments in Code and Carrier",
-                                  "Deselecting outputs ZUZAZIDO likle ms jumps");
+    newFmtCheckBox_ = AddCheckBox(
+        optionGroup, optionLayout, "NewFmtCheckBox", "Clock adjustments in Code and Carrier",
+        "Ticked: the receiver's millisecond clock jumps are applied to code and carrier alike. "
+        "Cleared: code and carrier are written as recorded, and the jumps "
+        "show in the epoch times instead.");
     smoothCodeCheckBox_ =
         AddCheckBox(optionGroup, optionLayout, "SmoothCodeCheckBox", "Output Smoothed Codephase");
     outputSiteChangesCheckBox_ = AddCheckBox(optionGroup, optionLayout, "OutputSiteChangesCheckBox",
@@ -215,8 +219,14 @@ ObsHeaderDialog::ObsHeaderDialog(AppContext& ctx, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(okBtn_);
     buttons->addWidget(cancelBtn_);
+    // The pages scroll on a small screen; OK and Cancel stay in view below them.
+    auto* body = new QWidget;
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addWidget(notebook_);
+    scroll_ = ScrollingBody(body, this);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(notebook_);
+    layout->addWidget(scroll_, 1);
     layout->addLayout(buttons);
 }
 
@@ -233,6 +243,7 @@ void ObsHeaderDialog::showEvent(QShowEvent* event) {
 
 void ObsHeaderDialog::OnFormShow() {
     if (!placed_) {
+        FitToScreen(this, scroll_);
         if (ctx_.mainWindow != nullptr) {
             const QRect frame = ctx_.mainWindow->frameGeometry();
             move(frame.left() + 10, frame.top() + 50);
@@ -241,6 +252,7 @@ void ObsHeaderDialog::OnFormShow() {
             frame.moveCenter(screen->availableGeometry().center());
             move(frame.topLeft());
         }
+        KeepOnScreen(this);
         placed_ = true;
     }
     closedByOK_ = false;

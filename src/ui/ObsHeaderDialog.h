@@ -18,6 +18,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace kelvrant {
@@ -64,6 +65,7 @@ class ObsHeaderDialog : public QDialog {
 
     AppContext& ctx_;
     QTabWidget* notebook_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QLineEdit* siteNameEdit_ = nullptr;
     QLineEdit* staNumEdit_ = nullptr;
     QLineEdit* observerEdit_ = nullptr;

@@ -139,17 +139,31 @@ PositionDialog::PositionDialog(QWidget* parent) : QDialog(parent) {
         labels_[i]->setObjectName(QString::fromLatin1(labels[i].first));
         attachPopup(labels_[i]);
     }
-    for (int row = 0; row < 3; ++row) {
-        grid->addWidget(labels_[static_cast<std::size_t>(row)], row, 0);
-        for (int col = 0; col < 4; ++col)
-            grid->addWidget(edits_[row * 4 + col], row, col + 1);
+    // Row 0 names the unit of each column, so that the three small fields read as degrees,
+    // minutes and seconds rather than three unexplained numbers.
+    const std::array<std::pair<const char*, const char*>, 4> headings{{
+        {"DecimalDegreesHeading", "Decimal Degrees"},
+        {"DegreesHeading", "Deg"},
+        {"MinutesHeading", "Min"},
+        {"SecondsHeading", "Sec"},
+    }};
+    for (std::size_t col = 0; col < headings.size(); ++col) {
+        auto* heading = new QLabel(QString::fromLatin1(headings[col].second), group_);
+        heading->setObjectName(QString::fromLatin1(headings[col].first));
+        heading->setAlignment(Qt::AlignCenter);
+        grid->addWidget(heading, 0, static_cast<int>(col) + 1);
     }
-    grid->addWidget(labels_[3], 3, 0);
-    grid->addWidget(edits_[kHeight], 3, 1);
+    for (int row = 0; row < 3; ++row) {
+        grid->addWidget(labels_[static_cast<std::size_t>(row)], row + 1, 0);
+        for (int col = 0; col < 4; ++col)
+            grid->addWidget(edits_[row * 4 + col], row + 1, col + 1);
+    }
+    grid->addWidget(labels_[3], 4, 0);
+    grid->addWidget(edits_[kHeight], 4, 1);
     for (int i = 0; i < 3; ++i) {
         labels_[static_cast<std::size_t>(4 + i)]->setBuddy(edits_[kX + i]);
-        grid->addWidget(labels_[static_cast<std::size_t>(4 + i)], 4 + i, 0);
-        grid->addWidget(edits_[kX + i], 4 + i, 1);
+        grid->addWidget(labels_[static_cast<std::size_t>(4 + i)], 5 + i, 0);
+        grid->addWidget(edits_[kX + i], 5 + i, 1);
     }
     for (int i = 0; i < 3; ++i)
         labels_[static_cast<std::size_t>(i)]->setBuddy(edits_[i * 4]);

@@ -123,7 +123,9 @@ DmsTexts FormatDms(double value) {
 
 PositionTexts FormatPosition(const GeoPosition& position) {
     PositionTexts t;
-    const double west = 360.0 - position.eastLongitude;
+    // Longitude 0 is the Greenwich meridian, East 0 and West 0 alike; 360 - 0 would show it as
+    // West 360.
+    const double west = position.eastLongitude == 0.0 ? 0.0 : 360.0 - position.eastLongitude;
     t.latDecimal = FormatFixed(position.latitude, 10, 14);
     t.lat = FormatDms(position.latitude);
     t.eastDecimal = FormatFixed(position.eastLongitude, 10, 14);

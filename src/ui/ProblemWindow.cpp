@@ -36,6 +36,7 @@ void ProblemWindow::Report(std::string_view title, std::string_view text) {
 
 void ProblemWindow::ReportHere(const std::string& title, const std::string& text) {
     ++reportCount_;
+    titles_.push_back(title);
     if (!alwaysErrorWindow_ && !host_.IsUnattended()) {
         MessageBox::exclamation(host_.MessageParent(), QString::fromStdString(title),
                                 QString::fromStdString(text));

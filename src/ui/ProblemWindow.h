@@ -8,6 +8,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run/ProblemSink.h"
 
@@ -49,6 +50,8 @@ class ProblemWindow : public QObject, public ProblemSink {
 
     /// Problems reported so far.
     [[nodiscard]] int ReportCount() const { return reportCount_; }
+    /// Titles of the problems reported so far, oldest first.
+    [[nodiscard]] const std::vector<std::string>& ReportedTitles() const { return titles_; }
 
   private:
     void ReportHere(const std::string& title, const std::string& text);
@@ -56,6 +59,7 @@ class ProblemWindow : public QObject, public ProblemSink {
     ProblemWindowHost& host_;
     bool alwaysErrorWindow_;
     int reportCount_ = 0;
+    std::vector<std::string> titles_;
 };
 
 }  // namespace kelvrant

@@ -231,6 +231,8 @@ void ProgressWindow::Finish() {
         cancelled_ = !progress_.Done();
         ReleaseWorker(true);
     }
+    // What was written is read before the files close (their names, the epoch index).
+    result_ = RunResult::FromRun(context_.files, context_.files.MetInFile.IsOpen());
     std::vector<std::string> failedOutputs;
     const bool closed = CloseRunFiles(context_.files, &failedOutputs);
     if (context_.problems != nullptr) {
@@ -242,7 +244,12 @@ void ProgressWindow::Finish() {
     if (currentForm == this) currentForm = nullptr;
     context_.enableMenus(true);
     if (context_.job.ObsRun || context_.job.MetRun) context_.job.RunFinished = true;
-    emit runClosed(workerSucceeded_ && !cancelled_ && closed);
+    const bool succeeded = workerSucceeded_ && !cancelled_ && closed;
+    result_.ending = cancelled_  ? RunResult::Ending::kCancelled
+                     : succeeded ? RunResult::Ending::kSucceeded
+                                 : RunResult::Ending::kFailed;
+    result_.MeasureOutputs();
+    emit runClosed(succeeded);
 }
 
 }  // namespace kelvrant

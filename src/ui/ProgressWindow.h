@@ -16,6 +16,7 @@
 
 #include "run/ConversionWorker.h"
 #include "ui/AppContext.h"
+#include "ui/RunResult.h"
 
 class QFrame;
 
@@ -79,6 +80,8 @@ class ProgressWindow : public QWidget {
 
     /// The worker's progress exchange.
     ProgressState& Progress() { return progress_; }
+    /// What the run wrote; complete when runClosed is emitted.
+    [[nodiscard]] const RunResult& Result() const { return result_; }
 
   signals:
     /// The window has closed and the run's files are closed. `succeeded`: the worker ran to
@@ -109,6 +112,7 @@ class ProgressWindow : public QWidget {
     bool finished_ = false;
     bool cancelled_ = false;
     bool workerSucceeded_ = false;
+    RunResult result_;
 };
 
 }  // namespace kelvrant

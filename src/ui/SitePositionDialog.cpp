@@ -1,5 +1,6 @@
 #include "ui/SitePositionDialog.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -44,6 +45,9 @@ void SitePositionDialog::OnShowWin() {
 void SitePositionDialog::ApplyBFileSwitch() {
     if (fromBFile_) LoadPosition(input_.bFileX, input_.bFileY, input_.bFileZ);
     SetPositionEditsEnabled(!fromBFile_);
+    // OK stores the B-file's position while the box is ticked: a pasted one would be dropped
+    // without a word, so paste is offered only when it can take effect.
+    pasteAction_->setEnabled(!fromBFile_);
 }
 
 void SitePositionDialog::OnBFilePosCheckBoxClick() {

@@ -5,6 +5,8 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -54,9 +56,31 @@ QStringList HelpPageLines(const QStringList& lines, int page, int linesPerPage) 
     return lines.mid(first, linesPerPage);
 }
 
+QIcon PrinterIcon(const QStyle& style) {
+    QIcon icon = QIcon::fromTheme(QStringLiteral("document-print"));
+    if (!icon.isNull()) return icon;
+    // No icon theme (a bare window manager): a printer drawn in the style's colours.
+    const QPalette palette = style.standardPalette();
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette.color(QPalette::WindowText), 1.5));
+    painter.setBrush(palette.color(QPalette::Base));
+    painter.drawRect(QRectF(9.5, 3.5, 13, 9));  // paper going in
+    painter.setBrush(palette.color(QPalette::Button));
+    painter.drawRoundedRect(QRectF(3.5, 11.5, 25, 12), 2, 2);  // body
+    painter.setBrush(palette.color(QPalette::Base));
+    painter.drawRect(QRectF(9.5, 19.5, 13, 9));  // printed sheet
+    painter.drawLine(QPointF(12, 23), QPointF(20, 23));
+    painter.drawLine(QPointF(12, 26), QPointF(20, 26));
+    painter.end();
+    return QIcon(pixmap);
+}
+
 UsageWindow::UsageWindow(AppContext& context, std::string exeFileName, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       context_(context),
       exeFileName_(std::move(exeFileName)) {
     setObjectName("UsageWindow");
@@ -68,7 +92,8 @@ UsageWindow::UsageWindow(AppContext& context, std::string exeFileName, QWidget* 
     msgMemo_ = new QPlainTextEdit(panel1_);
     msgMemo_->setObjectName("MsgMemo");
     msgMemo_->setReadOnly(true);
-    msgMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap at the window's width; a printed page keeps the text's own lines.
+    msgMemo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     msgMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     msgMemo_->setFont(QFont("Courier New", 8));
     QPalette memoPalette = msgMemo_->palette();
@@ -82,7 +107,7 @@ UsageWindow::UsageWindow(AppContext& context, std::string exeFileName, QWidget* 
     speedButton1_ = new QToolButton(this);
     speedButton1_->setObjectName("SpeedButton1");
     speedButton1_->setToolTip("Print Command-Line Options");
-    speedButton1_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    speedButton1_->setIcon(PrinterIcon(*style()));
     connect(speedButton1_, &QToolButton::clicked, this, &UsageWindow::OnSpeedButton1Click);
     okBtn_ = new QPushButton("OK", this);
     okBtn_->setObjectName("OkBtn");
@@ -96,7 +121,8 @@ UsageWindow::UsageWindow(AppContext& context, std::string exeFileName, QWidget* 
     buttons->addWidget(okBtn_);
     buttons->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(760, 480);
+    resize(760, 480);
+    setMinimumSize(360, 240);
 }
 
 QStringList UsageWindow::MemoLines() const {
@@ -174,6 +200,14 @@ void UsageWindow::PrintHelp(QPrinter& printer) const {
         }
     }
     painter.end();
+}
+
+void UsageWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelvrant

@@ -2,6 +2,7 @@
 // and its printout.
 #pragma once
 
+#include <QIcon>
 #include <QStringList>
 #include <QWidget>
 #include <string>
@@ -13,6 +14,7 @@ class QFrame;
 class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
+class QStyle;
 class QToolButton;
 
 namespace kelvrant {
@@ -32,6 +34,10 @@ std::vector<int> HelpPrintOrder(int lineCount, int linesPerPage, int copies, boo
 
 /// The lines of page `page`: lines page*L .. page*L + L - 1 (fewer on the last page).
 QStringList HelpPageLines(const QStringList& lines, int page, int linesPerPage);
+
+/// The print button's icon: the theme's "document-print", else a printer drawn in the
+/// style's colours.
+QIcon PrinterIcon(const QStyle& style);
 
 class UsageWindow : public QWidget {
     Q_OBJECT
@@ -53,6 +59,8 @@ class UsageWindow : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// Escape closes the window, as OK does.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     AppContext& context_;

@@ -500,3 +500,50 @@ TEST(config_settings, start_up_values) {
 
 }  // namespace
 }  // namespace kelvrant
+
+namespace kelvrant {
+namespace {
+
+TEST(config_output, section_read_and_written_only_once_it_differs) {
+    TempDir dir;
+    ConfigStore store;
+    // A file of an earlier version (no [OUTPUT]) is written back as it was.
+    ASSERT_EQ(ReadText(store, dir, "[RINEXDAT]\nSITE_NAME=A\n").result, 1);
+    std::string out = Rewritten(store, dir);
+    EXPECT_EQ(out.find("[OUTPUT]"), std::string::npos);
+    // A changed format is appended as its own section and reads back.
+    store.Settings().Output.rinexVersion = 3;
+    store.Settings().Output.compact = store.Settings().Output.gzip = true;
+    store.Settings().Output.country = "NZL";
+    store.Settings().Output.monument = 4;
+    out = Rewritten(store, dir);
+    EXPECT_NE(out.find("\n\n[OUTPUT]\nRINEX_VERSION=3\nCOMPRESS=crx.gz\nLONG_NAMES=Auto\n"
+                       "MONUMENT=4\nRECEIVER_INDEX=0\nCOUNTRY=NZL\n"),
+              std::string::npos)
+        << out;
+    ConfigStore again;
+    ASSERT_EQ(ReadText(again, dir, out).result, 1);
+    EXPECT_EQ(again.Settings().Output, store.Settings().Output);
+    EXPECT_TRUE(again.Settings().Output.LongNames());
+}
+
+TEST(config_output, values_outside_their_range_stop_at_their_line) {
+    TempDir dir;
+    for (const char* line : {"RINEX_VERSION=4", "COMPRESS=zip", "LONG_NAMES=maybe", "MONUMENT=10",
+                             "RECEIVER_INDEX=-1", "COUNTRY=DE", "COUNTRY=N1L"}) {
+        ConfigStore store;
+        const ConfigReadResult r = ReadText(store, dir, std::string("[OUTPUT]\n") + line + "\n");
+        EXPECT_EQ(r.result, 0) << line;
+        EXPECT_EQ(r.lineNumber, 2) << line;
+    }
+    ConfigStore store;
+    ASSERT_EQ(ReadText(store, dir, "[output]\ncompress=GZ\ncountry=deu\nlong_names=no\n").result,
+              1);
+    EXPECT_TRUE(store.Settings().Output.gzip);
+    EXPECT_FALSE(store.Settings().Output.compact);
+    EXPECT_EQ(store.Settings().Output.country, "DEU");
+    EXPECT_FALSE(store.Settings().Output.LongNames());
+}
+
+}  // namespace
+}  // namespace kelvrant

@@ -402,7 +402,8 @@ TEST_F(met_windows, browse_buttons_use_their_dialogs) {
     // The input dialog opens on the chosen file; cancelling it changes nothing.
     nextChoice.reset();
     win->OnIntMetFileBrowseBtnClick();
-    EXPECT_EQ(requests[2].fileName.toStdString(), input);
+    EXPECT_EQ(requests[2].fileName.toStdString(), fs::path(input).filename().string());
+    EXPECT_EQ(requests[2].directory.toStdString(), fs::path(input).parent_path().string());
     EXPECT_EQ(Text("OutMetFileEdit"), dir.File("chosen.03M"));
 }
 

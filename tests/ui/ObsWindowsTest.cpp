@@ -207,7 +207,8 @@ TEST_F(obs_windows, browse_buttons_start_where_the_edit_points_and_take_the_choi
     // An existing file opens in its directory with its name; a cancelled dialog keeps the edit.
     nextChoice.clear();
     Click(win, "EFileBrowseBtn");
-    EXPECT_EQ(requests[1].fileName.toStdString(), dir.File("EKELVA26.342"));
+    EXPECT_EQ(requests[1].fileName, "EKELVA26.342");
+    EXPECT_EQ(requests[1].directory.toStdString(), dir.path().string());
     EXPECT_EQ(TextOf(win, "EFileNameEdit"), dir.File("EKELVA26.342"));
 
     nextChoice = QString::fromStdString(dir.File("out.26N"));
@@ -273,8 +274,8 @@ TEST_F(obs_windows, whole_session_with_s_file_reaches_the_rinex_header_and_the_i
     EXPECT_EQ(notebook->tabText(0), "&Header");
     EXPECT_EQ(notebook->tabText(1), "&Options");
     EXPECT_TRUE(Find<QCheckBox>(h, "NewFmtCheckBox")->isChecked());
-    EXPECT_EQ(Find<QCheckBox>(h, "NewFmtCheckBox")->toolTip(),
-              "Deselecting outputs ZUZAZIDO likle ms jumps");
+    EXPECT_TRUE(
+        Find<QCheckBox>(h, "NewFmtCheckBox")->toolTip().contains("millisecond clock jumps"));
 
     SetText(h, "StaNumEdit", "STA-7");
     SetText(h, "ObserverEdit", "FIELD CREW");

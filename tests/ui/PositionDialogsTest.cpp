@@ -35,7 +35,8 @@ TEST(position_fields, zero_position_opens_on_the_equator_at_greenwich) {
     EXPECT_EQ(t.y, "0.0000");
     EXPECT_EQ(t.z, "0.0000");
     EXPECT_EQ(t.latDecimal, "  0.0000000000");
-    EXPECT_EQ(t.westDecimal, "360.0000000000");
+    // Greenwich is West 0 as much as East 0.
+    EXPECT_EQ(t.westDecimal, "  0.0000000000");
     // Just above the threshold the position is taken as X, Y, Z.
     const GeoPosition q = LoadPosition(2e-9, 0.0, 0.0);
     EXPECT_EQ(q.x, 2e-9);
@@ -404,10 +405,12 @@ TEST_F(position_dialogs, bfile_box_wins_over_a_pasted_position) {
     EXPECT_FALSE(Find<QLabel>(&dialog, "RefNLatLabel")->isEnabled());
     EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "4027893.1234");
 
+    // Paste is not offered while the box is ticked: OK would drop the pasted position.
     clipboard.text = "X -2700000.123 Y 4300000.456 Z 3850000.789";
+    EXPECT_FALSE(Find<QAction>(&dialog, "SpecialPasteMenuItem")->isEnabled());
     Find<QAction>(&dialog, "SpecialPasteMenuItem")->trigger();
     EXPECT_TRUE(MessageBox::shown().empty());
-    EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "-2700000.1230");
+    EXPECT_EQ(TextOf(&dialog, "RefPosXEdit"), "4027893.1234");
     EXPECT_TRUE(Find<QCheckBox>(&dialog, "BFilePosCheckBox")->isChecked());
 
     QTest::mouseClick(Find<QPushButton>(&dialog, "OKBtn"), Qt::LeftButton);
