@@ -303,7 +303,7 @@ TEST(main_window_unattended, rejected_command_line_starts_nothing_and_ends_by_it
     AutoRunErrorWindow* error = window.ErrorWindow();
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->windowTitle(), "Error In Command-Line Parameters");
-    EXPECT_EQ(error->ErrorText, "Unrecognized form of the Command-line parameters...\r\n\r\n");
+    EXPECT_EQ(error->ErrorText, "Unrecognized form of the Command-line parameters...\r\n\r\n-S 7");
     QTRY_VERIFY_WITH_TIMEOUT(window.Ended(), 5000);
     EXPECT_EQ(window.ExitStatus(), kExitBadCommand);
 }
