@@ -12,8 +12,14 @@ rm -rf "$out"; mkdir -p "$out"
 cp "$root"/samples/BKELVA26.342 "$root"/samples/EKELVA26.342 "$root"/samples/SKELVA26.342 \
    "$root"/samples/ION26.342 "$root"/samples/A26342.NMA "$out"/
 cd "$out"
-# Without a display the program converts without a window and reports on stderr.
-run() { env -u DISPLAY -u WAYLAND_DISPLAY "$kelvrant" "$@"; }
+# Without a display the program converts without a window and reports on stderr. The demo
+# keeps its settings in out/, apart from the user's own.
+run() {
+  env -u DISPLAY -u WAYLAND_DISPLAY KELVRANT_CONFIG="$root/out/Kelvrant.INI" "$kelvrant" "$@"
+}
+if [ ! -e "$root/out/Kelvrant.INI" ]; then
+  echo "(a first run: kelvrant says that it writes its default settings to out/Kelvrant.INI)"
+fi
 echo "kelvrant -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342"
 run -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342
 # The met log is stamped with the time of day; week and seconds give its day.

@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kelvrant needs to build, test and run, when they are missing.
+# Installs the Debian packages Kelvrant needs, when they are missing.
+#   scripts/install-deps.sh build   what building and running the program needs (the demo)
+#   scripts/install-deps.sh [all]   that, and what the tests, fuzzing and packaging need
 set -euo pipefail
 
-packages=(
+build_packages=(
   build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libgl-dev zlib1g-dev
+  fonts-liberation
+)
+test_packages=(
+  ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-liberation xvfb xauth
+  xvfb xauth
   rtklib
   clang libclang-rt-14-dev clang-format
+  dpkg-dev fakeroot file lintian desktop-file-utils
 )
+
+case "${1:-all}" in
+  build) packages=("${build_packages[@]}") ;;
+  all) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [build|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -96,6 +96,7 @@ for c in "${cases[@]}"; do
     IFS='|' read -r name ini simopts args <<<"$c"
     dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/bin"
+    # A portable install: the program uses the Kelvrant.INI beside it.
     cp "$exe" "$dir/bin/kelvrant"
     if [ "$ini" = full ]; then full_ini >"$dir/bin/Kelvrant.INI"; else plain_ini >"$dir/bin/Kelvrant.INI"; fi
     if [ "$simopts" = SAMPLE ]; then
@@ -112,7 +113,7 @@ for c in "${cases[@]}"; do
     before=$(cd "$dir" && ls)
     set +e
     # shellcheck disable=SC2086
-    (cd "$dir" && env -u DISPLAY -u WAYLAND_DISPLAY ./bin/kelvrant $args >stdout.txt 2>stderr.txt)
+    (cd "$dir" && env -u DISPLAY -u WAYLAND_DISPLAY -u KELVRANT_CONFIG ./bin/kelvrant $args >stdout.txt 2>stderr.txt)
     rc=$?
     set -e
     out_lines+=("$name exit $rc")

@@ -33,7 +33,7 @@ cp "$root"/samples/BKELVA26.342 "$root"/samples/EKELVA26.342 "$root"/samples/SKE
    "$root"/samples/ION26.342 "$work/session"/
 cd "$work/session"
 status=0
-env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$display" \
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$display" KELVRANT_CONFIG="$work/Kelvrant.INI" \
   timeout 120 "$kelvrant" -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342 || status=$?
 if [[ $status -ne 0 ]]; then
   echo "xvfb-smoke: kelvrant ended with status $status" >&2

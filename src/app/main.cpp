@@ -2,9 +2,11 @@
 // otherwise the command line runs headless, every problem printed on stderr.
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "cli/Headless.h"
 #include "run/ProblemSink.h"
+#include "settings/ConfigLocation.h"
 #ifdef KELVRANT_HAVE_UI
 #include "ui/Desktop.h"
 #endif
@@ -15,9 +17,12 @@ int main(int argc, char** argv) {
     // Help and version need neither a window nor the configuration.
     if (int status = 0; kelvrant::AnswerInformationRequest(argc, argv, stdout, status))
         return status;
+    // The configuration file's place is settled once, before anything reads it.
+    const std::string iniPath = kelvrant::ResolveConfigPath(kelvrant::ConfigLocationFromEnvironment(
+        argc > 0 ? argv[0] : nullptr, kelvrant::ConfigPathFromCommandLine(argc, argv)));
 #ifdef KELVRANT_HAVE_UI
-    if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv);
+    if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv, iniPath);
 #endif
     kelvrant::StderrProblemSink problems;
-    return kelvrant::RunHeadless(argc, argv, problems, stdout);
+    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout);
 }

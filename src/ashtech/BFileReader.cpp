@@ -3,10 +3,12 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace kelvrant {
@@ -40,13 +42,26 @@ constexpr std::size_t kSatPrefixSize = 4;
 // The B-file is read through a window of this size, so that the index pass and consecutive
 // reads by number cost one seek and one read call per window, whatever the stream's buffer is.
 constexpr std::size_t kWindowSize = std::size_t{256} << 10;
-// Index entries are written, and read back, in batches of this many.
-constexpr std::size_t kIndexBatch = 2048;
-// Offsets in the index are int32: no epoch may start beyond this.
-constexpr std::int64_t kMaxEpochOffset = std::numeric_limits<std::int32_t>::max();
+constexpr double kSecondsPerWeek = 604800.0;
+// The receiver tags epochs in its own time: a tag may step back a little when its clock is
+// steered, never by more than this.
+constexpr double kMaxStepBack = 1.0;
+// Logging may pause for hours (a receiver left tracking overnight with the recording stopped);
+// a jump beyond a day between neighbouring epochs is damage.
+constexpr double kMaxGap = 86400.0;
+constexpr double kMaxCoordinate = 1e8;
 
 bool SeekTo(std::FILE* f, std::int64_t offset) {
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+// The week of an epoch at `time` following one at `previousTime` of `previousWeek`: a jump of
+// more than half a week means the week changed, whichever way the time went.
+std::int32_t WeekAfter(std::int32_t previousWeek, double previousTime, double time) {
+    if (std::fabs(previousTime - time) > 302400.0 &&
+        previousWeek < std::numeric_limits<std::int32_t>::max())
+        return previousWeek + 1;
+    return previousWeek;
 }
 
 }  // namespace
@@ -77,8 +92,7 @@ int BFileReader::CheckHeader(std::FILE* bfile, BFileHeader& header) {
     return 1;
 }
 
-int BFileReader::Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile,
-                      bool gatherStatistics) {
+int BFileReader::Open(std::FILE* bfile, bool buildIndex, bool gatherStatistics) {
     header_ = BFileHeader{};
     blockCount_ = 0;
     firstWeek_ = 0;
@@ -98,7 +112,6 @@ int BFileReader::Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile,
     intervalUsed_ = 0;
     previousRounded_ = 0.0f;
     bfile_ = bfile;
-    indexFile_ = indexFile;
     error_ = kObsReadOk;
     indexBuilt_ = false;
     gatherStatistics_ = gatherStatistics;
@@ -110,8 +123,11 @@ int BFileReader::Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile,
     windowLength_ = 0;
     windowPos_ = 0;
     useWindow_ = false;
-    indexCacheFirst_ = 0;
-    indexCacheCount_ = 0;
+    offsets_.clear();
+    damagedStretches_ = 0;
+    damagedBytes_ = 0;
+    firstDamage_ = -1;
+    bodyBytes_ = 0;
 
     if (bfile == nullptr) {
         error_ = kObsNoHeader;
@@ -134,83 +150,185 @@ int BFileReader::Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile,
     return BuildIndex();
 }
 
-int BFileReader::BuildIndex() {
-    if (indexFile_ == nullptr || fseeko(indexFile_, 0, SEEK_SET) != 0) {
-        error_ = kObsIndexWriteFailed;
-        return 0;
+bool BFileReader::PlausibleSuccessor(std::int32_t previousWeek, double previousTime, double time) {
+    const std::int32_t week = WeekAfter(previousWeek, previousTime, time);
+    const double step =
+        static_cast<double>(week - previousWeek) * kSecondsPerWeek + (time - previousTime);
+    return step >= -kMaxStepBack && step <= kMaxGap;
+}
+
+BFileReader::Candidate BFileReader::ReadCandidate(std::int64_t offset, EpochRecord& epoch,
+                                                  SatelliteSlots& satellites, std::int64_t& size) {
+    windowPos_ = offset;
+    if (!ReadBytes(epoch.bytes.data(), EpochRecord::kSize)) return Candidate::Short;
+    const int count = epoch.SatCount();
+    // No receiver tracks more than 24 satellites.
+    if (count < 0 || count > kMaxSatellites) return Candidate::Implausible;
+    const double time = epoch.Time();
+    if (!(time >= 0.0 && time < kSecondsPerWeek)) return Candidate::Implausible;
+    // Earth-fixed coordinates of a receiver on or near the ground (or 0 without a fix).
+    for (double v : {epoch.X(), epoch.Y(), epoch.Z()})
+        if (!(std::fabs(v) < kMaxCoordinate)) return Candidate::Implausible;
+    // The site name is text (or unset); an all-zero record is padding, not an epoch.
+    bool allZero = true;
+    for (std::size_t i = 0; i < EpochRecord::kSize; ++i)
+        allZero = allZero && epoch.bytes[i] == 0;
+    if (allZero) return Candidate::Implausible;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::uint8_t c = epoch.bytes[i];
+        if (c != 0 && (c < 0x20 || c > 0x7e)) return Candidate::Implausible;
     }
-    // A file with bytes beyond what an int32 offset reaches would be indexed wrongly.
-    if (fseeko(bfile_, 0, SEEK_END) == 0) {
-        const off_t size = ftello(bfile_);
-        if (size > static_cast<off_t>(kMaxEpochOffset) + 1) {
-            error_ = kObsFileTooLarge;
-            return 0;
+    const std::size_t blockBytes =
+        kSatPrefixSize + static_cast<std::size_t>(blockCount_) * kObsBlockSize;
+    size = static_cast<std::int64_t>(EpochRecord::kSize +
+                                     static_cast<std::size_t>(count) * blockBytes);
+    if (blockBytes == kSatSlotStride) {
+        // Three blocks: the file's satellite blocks are laid out exactly as the slots.
+        if (!ReadBytes(satellites.bytes.data(), static_cast<std::size_t>(count) * kSatSlotStride))
+            return Candidate::Short;
+    } else {
+        for (int s = 0; s < count; ++s)
+            if (!ReadBytes(satellites.Slot(s), blockBytes)) return Candidate::Short;
+    }
+    for (int s = 0; s < count; ++s) {
+        // 0 is an empty channel.
+        if (satellites.SatNumber(s) > kMaxSatNumber) return Candidate::Implausible;
+    }
+    return Candidate::Plausible;
+}
+
+void BFileReader::CountDamage(std::int64_t from, std::int64_t to) {
+    if (to <= from) return;
+    ++damagedStretches_;
+    damagedBytes_ += to - from;
+    if (firstDamage_ < 0) firstDamage_ = from;
+}
+
+std::int64_t BFileReader::Resynchronise(std::int64_t from, std::int64_t end) {
+    // As robust decoders of binary streams do: look at every byte for an epoch that is
+    // plausible on its own, follows the last good epoch, and is confirmed by the record after
+    // it (or ends the file). Unused fields are zero, so inside a record a run of zeros can
+    // pass for an epoch without satellites: away from the start of the data, the epoch found
+    // and the one confirming it must hold satellites, and time must advance between them.
+    const auto headerSize = static_cast<std::int64_t>(BFileHeader::kSize);
+    EpochRecord epoch;
+    EpochRecord next;
+    auto satellites = std::make_unique<SatelliteSlots>();
+    for (std::int64_t at = from; at + static_cast<std::int64_t>(EpochRecord::kSize) <= end; ++at) {
+        at = PastZeros(at, end);
+        std::int64_t size = 0;
+        if (ReadCandidate(at, epoch, *satellites, size) != Candidate::Plausible) continue;
+        const bool strict = at != headerSize;
+        if (strict && epoch.SatCount() < 1) continue;
+        if (firstTime_ >= 0.0 && !PlausibleSuccessor(lastWeek_, lastTime_, epoch.Time())) continue;
+        if (at + size >= end) return at;
+        std::int64_t nextSize = 0;
+        const Candidate after = ReadCandidate(at + size, next, *satellites, nextSize);
+        if (after == Candidate::Short) return at;
+        if (after != Candidate::Plausible || !PlausibleSuccessor(0, epoch.Time(), next.Time()))
+            continue;
+        if (!strict) return at;
+        const std::int32_t week = WeekAfter(0, epoch.Time(), next.Time());
+        if (next.SatCount() >= 1 && (week > 0 || next.Time() > epoch.Time())) return at;
+    }
+    return end;
+}
+
+std::int64_t BFileReader::PastZeros(std::int64_t from, std::int64_t end) {
+    const auto record = static_cast<std::int64_t>(EpochRecord::kSize);
+    std::int64_t at = from;
+    while (at < end) {
+        windowPos_ = at;
+        if (!ReadBytes(nullptr, 1)) return from;
+        const auto first = static_cast<std::size_t>(at - windowStart_);
+        std::size_t i = first;
+        while (i < windowLength_ && window_[i] == 0)
+            ++i;
+        if (i < windowLength_) {
+            // A record holding the byte at i may start up to a record's length before it.
+            const std::int64_t nonZero = windowStart_ + static_cast<std::int64_t>(i);
+            return std::max(from, nonZero - record + 1);
         }
+        at = windowStart_ + static_cast<std::int64_t>(windowLength_);
     }
-    if (!SeekTo(bfile_, static_cast<std::int64_t>(BFileHeader::kSize))) {
+    return std::max(from, end - record + 1);
+}
+
+int BFileReader::BuildIndex() {
+    std::int64_t end = 0;
+    if (fseeko(bfile_, 0, SEEK_END) != 0 || (end = ftello(bfile_)) < 0) {
         error_ = kObsReadFailed;
         return 0;
     }
-
+    const auto headerSize = static_cast<std::int64_t>(BFileHeader::kSize);
+    bodyBytes_ = end > headerSize ? end - headerSize : 0;
     window_.resize(kWindowSize);
-    indexCache_.resize(kIndexBatch * EpochIndexEntry::kSize);
-    std::vector<std::uint8_t> batch(kIndexBatch * EpochIndexEntry::kSize);
-    std::size_t batched = 0;
-    bool writeFailed = false;
-    const auto flushBatch = [&] {
-        if (batched > 0 &&
-            std::fwrite(batch.data(), EpochIndexEntry::kSize, batched, indexFile_) != batched)
-            writeFailed = true;
-        batched = 0;
-    };
+    // A day of 1-second epochs is 86400 offsets: reserve by a typical epoch size.
+    offsets_.reserve(static_cast<std::size_t>(bodyBytes_ / 700 + 16));
 
-    // Fresh buffers for the pass: the slots' bytes beyond a short satellite block stay zero.
-    EpochRecord epoch;
-    SatelliteSlots satellites;
-    windowPos_ = static_cast<std::int64_t>(BFileHeader::kSize);
-    useWindow_ = true;
+    // Two buffers: the epoch about to be indexed and the one after it, which confirms it.
+    EpochRecord epochs[2];
+    auto slots = std::make_unique<SatelliteSlots[]>(2);
+    int cur = 0;
     scanning_ = true;
-    int result = 1;
-    std::int64_t offset = windowPos_;
-    for (;;) {
-        offset = windowPos_;
-        if (ReadEpoch(-1, epoch, satellites) == 0) break;
-        if (offset > kMaxEpochOffset) {
-            error_ = kObsFileTooLarge;
-            result = 0;
+    useWindow_ = true;
+    std::int64_t at = Resynchronise(headerSize, end);
+    CountDamage(headerSize, at);
+    std::int64_t size = 0;
+    bool haveCurrent =
+        at < end && ReadCandidate(at, epochs[cur], slots[cur], size) == Candidate::Plausible;
+    const auto restartAt = [&](std::int64_t from) {
+        at = Resynchronise(from, end);
+        CountDamage(from - 1, at);
+        return at < end && ReadCandidate(at, epochs[cur], slots[cur], size) == Candidate::Plausible;
+    };
+    while (haveCurrent) {
+        const std::int64_t next = at + size;
+        const int nxt = 1 - cur;
+        std::int64_t nextSize = 0;
+        const Candidate after =
+            next < end ? ReadCandidate(next, epochs[nxt], slots[nxt], nextSize) : Candidate::Short;
+        const bool nextFollowsLast = after == Candidate::Plausible &&
+                                     PlausibleSuccessor(lastWeek_, lastTime_, epochs[nxt].Time());
+        // Two neighbours whose times do not fit: the one that does not follow the last good
+        // epoch is the damaged one.
+        if (after == Candidate::Plausible && firstTime_ >= 0.0 && nextFollowsLast &&
+            !PlausibleSuccessor(0, epochs[cur].Time(), epochs[nxt].Time())) {
+            CountDamage(at, next);
+            at = next;
+            size = nextSize;
+            cur = nxt;
+            continue;
+        }
+        offsets_.push_back(at);
+        ++lastEpoch_;
+        TrackWeek(epochs[cur].Time());
+        if (gatherStatistics_) GatherStatistics(epochs[cur], slots[cur]);
+        if (next >= end) break;
+        if (after == Candidate::Short) {
+            CountDamage(next, end);  // a last epoch cut short
             break;
         }
-        ++lastEpoch_;
-        std::uint8_t* entry = &batch[batched * EpochIndexEntry::kSize];
-        std::memset(entry, 0, EpochIndexEntry::kSize);
-        le::PutI4(entry + 4, static_cast<std::int32_t>(offset));
-        le::PutI4(entry + 8, currentWeek_);
-        le::PutR8(entry + 16, epoch.Time());
-        if (++batched == kIndexBatch) flushBatch();
-        if (gatherStatistics_) GatherStatistics(epoch, satellites);
+        if (after == Candidate::Plausible &&
+            PlausibleSuccessor(lastWeek_, lastTime_, epochs[nxt].Time())) {
+            at = next;
+            size = nextSize;
+            cur = nxt;
+            continue;
+        }
+        haveCurrent = restartAt(next + 1);
     }
-    flushBatch();
     scanning_ = false;
     windowStart_ = 0;
     windowLength_ = 0;
     windowPos_ = 0;
     useWindow_ = false;
-    indexCacheFirst_ = 0;
-    indexCacheCount_ = 0;
-    if (result == 0) return 0;
     if (std::ferror(bfile_) != 0) {
         error_ = kObsReadFailed;
         return 0;
     }
-    if (writeFailed || std::fflush(indexFile_) != 0) {
-        error_ = kObsIndexWriteFailed;
-        return 0;
-    }
     if (gatherStatistics_) FinishStatistics();
     indexBuilt_ = true;
-    // The stream stands after the last whole epoch, where a read at the current position would
-    // continue.
-    SeekTo(bfile_, offset);
     return 1;
 }
 
@@ -240,57 +358,28 @@ bool BFileReader::ReadBytes(std::uint8_t* dst, std::size_t n) {
     return true;
 }
 
-bool BFileReader::ReadIndexEntry(std::int32_t i, std::int32_t& offset) {
-    if (i < indexCacheFirst_ || i >= indexCacheFirst_ + indexCacheCount_) {
-        indexCacheFirst_ = i;
-        indexCacheCount_ = 0;
-        if (!SeekTo(indexFile_, static_cast<std::int64_t>(i) *
-                                    static_cast<std::int64_t>(EpochIndexEntry::kSize)))
-            return false;
-        const std::size_t got =
-            std::fread(indexCache_.data(), EpochIndexEntry::kSize, kIndexBatch, indexFile_);
-        indexCacheCount_ = static_cast<std::int32_t>(got);
-        if (indexCacheCount_ == 0) return false;
-    }
-    const auto at = static_cast<std::size_t>(i - indexCacheFirst_) * EpochIndexEntry::kSize;
-    offset = le::I4(&indexCache_[at + 4]);
-    return true;
-}
-
 int BFileReader::ReadEpoch(std::int32_t i, EpochRecord& epoch, SatelliteSlots& satellites) {
-    if (bfile_ == nullptr || blockCount_ < 1 || blockCount_ > 3 || i < -1) return 0;
-    if (i >= 0) {
-        if (!indexBuilt_ || i > lastEpoch_ || indexFile_ == nullptr) return 0;
-        std::int32_t offset = 0;
-        if (!ReadIndexEntry(i, offset) || offset < 0) return 0;
-        windowPos_ = offset;
-        useWindow_ = true;
-        const int ok = ReadEpochBody(epoch, satellites);
-        useWindow_ = false;
-        return ok;
-    }
-    return ReadEpochBody(epoch, satellites);
+    if (bfile_ == nullptr || blockCount_ < 1 || blockCount_ > 3 || i < 0) return 0;
+    if (!indexBuilt_ || i > lastEpoch_) return 0;
+    windowPos_ = offsets_[static_cast<std::size_t>(i)];
+    useWindow_ = true;
+    const int ok = ReadEpochBody(epoch, satellites);
+    useWindow_ = false;
+    return ok;
 }
 
 int BFileReader::ReadEpochBody(EpochRecord& epoch, SatelliteSlots& satellites) {
     if (!ReadBytes(epoch.bytes.data(), EpochRecord::kSize)) return 0;
-    const int count = epoch.SatCount();
     const int held = epoch.SatellitesHeld();
     const std::size_t blockBytes =
         kSatPrefixSize + static_cast<std::size_t>(blockCount_) * kObsBlockSize;
     if (blockBytes == kSatSlotStride) {
-        // Three blocks: the file's satellite blocks are laid out exactly as the slots.
         if (!ReadBytes(satellites.bytes.data(), static_cast<std::size_t>(held) * kSatSlotStride))
             return 0;
     } else {
         for (int s = 0; s < held; ++s)
             if (!ReadBytes(satellites.Slot(s), blockBytes)) return 0;
     }
-    // Blocks beyond the 24 the slots hold are read past so that the next epoch is found.
-    if (count > held && !ReadBytes(nullptr, static_cast<std::size_t>(count - held) * blockBytes))
-        return 0;
-
-    if (scanning_) TrackWeek(epoch.Time());
     return 1;
 }
 
@@ -300,10 +389,7 @@ void BFileReader::TrackWeek(double epochTime) {
         firstTime_ = lastTime_ = epochTime;
         return;
     }
-    // A jump of more than half a week means the week changed, whichever way the time went.
-    if (std::fabs(lastTime_ - epochTime) > 302400.0 &&
-        currentWeek_ < std::numeric_limits<std::int32_t>::max())
-        ++currentWeek_;
+    currentWeek_ = WeekAfter(currentWeek_, lastTime_, epochTime);
     lastWeek_ = currentWeek_;
     lastTime_ = epochTime;
 }
@@ -396,7 +482,7 @@ std::string ReadBFileReceiverType(const std::string& path) {
     if (f == nullptr) return {};
     BFileReader reader;
     std::string type;
-    if (reader.Open(f, false, nullptr, false) == 1) type = reader.Header().ReceiverType();
+    if (reader.Open(f, false, false) == 1) type = reader.Header().ReceiverType();
     std::fclose(f);
     return type;
 }

@@ -1,7 +1,8 @@
-// The B-file reader: checks the 90-byte header, indexes every epoch into a scratch file in one
-// sequential pass while gathering the statistics of the RINEX observation header, and then
-// hands out any epoch by its number. Records are kept as their file bytes; the accessors
-// decode each field at its offset.
+// The B-file reader: checks the 90-byte header, indexes every epoch in memory in one sequential
+// pass while gathering the statistics of the RINEX observation header, and then hands out any
+// epoch by its number. Every epoch is checked as it is read; a damaged stretch is skipped and
+// the reader resynchronises on the next plausible epoch. Records are kept as their file bytes;
+// the accessors decode each field at its offset.
 #pragma once
 
 #include <array>
@@ -19,13 +20,11 @@ namespace kelvrant {
 /// Error codes of the B-file reader.
 enum : int {
     kObsReadOk = 0,
-    kObsNoHeader = 1,          ///< fewer than 90 bytes at the start
-    kObsNotBFile = 2,          ///< the first 7 bytes are not "VERSION" (any case)
-    kObsBadVersion = 3,        ///< byte 10 is not 3
-    kObsBadBlockCount = 4,     ///< blocks per satellite outside 1..3
-    kObsFileTooLarge = 5,      ///< beyond what the 32-bit index offsets address
-    kObsReadFailed = 6,        ///< the B-file stream reported a read error during the index pass
-    kObsIndexWriteFailed = 7,  ///< the scratch index could not be written (or none was given)
+    kObsNoHeader = 1,       ///< fewer than 90 bytes at the start
+    kObsNotBFile = 2,       ///< the first 7 bytes are not "VERSION" (any case)
+    kObsBadVersion = 3,     ///< byte 10 is not 3
+    kObsBadBlockCount = 4,  ///< blocks per satellite outside 1..3
+    kObsReadFailed = 6,     ///< the B-file stream reported a read error during the index pass
 };
 
 inline constexpr int kMaxSatellites = 24;
@@ -111,26 +110,23 @@ struct SatelliteSlots {
     std::uint8_t* Slot(int i) { return &bytes[static_cast<std::size_t>(i) * kSatSlotStride]; }
 };
 
-/// 24-byte entry of the scratch index: offset, week, seconds of week.
-struct EpochIndexEntry {
-    static constexpr std::size_t kSize = 24;
-    std::int32_t offset = 0;
-    std::int32_t week = 0;
-    double seconds = 0.0;
-};
-
 class BFileReader {
   public:
-    /// Clears the state, checks the header and, with buildIndex, makes the index pass into
-    /// indexFile (gathering statistics when asked). 1 on success, 0 with the error code set.
-    /// The reader never closes either file.
-    int Open(std::FILE* bfile, bool buildIndex, std::FILE* indexFile, bool gatherStatistics);
+    /// Clears the state, checks the header and, with buildIndex, makes the index pass
+    /// (gathering statistics when asked). 1 on success, 0 with the error code set. A file
+    /// without any plausible epoch opens with no epochs; damage is counted, not an error. The
+    /// reader never closes the file.
+    int Open(std::FILE* bfile, bool buildIndex, bool gatherStatistics);
     /// Reads and checks the 90-byte header into `header`. 1 or 0 (error 1, 2 or 3).
     int CheckHeader(std::FILE* bfile, BFileHeader& header);
-    /// Epoch i (i >= 0, through the index) or, with i = -1, the epoch at the stream's current
-    /// position. Reads by number go through the reader's own buffers (consecutive epochs cost no
-    /// system call) and leave the stream's position unspecified. 1, or 0 on a short read.
+    /// Epoch i of the index. Reads go through the reader's own buffer (consecutive epochs cost
+    /// no system call) and leave the stream's position unspecified. 1, or 0 on a short read.
     int ReadEpoch(std::int32_t i, EpochRecord& epoch, SatelliteSlots& satellites);
+    /// The file offset of epoch i of the index, or -1.
+    std::int64_t EpochOffset(std::int32_t i) const {
+        return i >= 0 && i <= lastEpoch_ && indexBuilt_ ? offsets_[static_cast<std::size_t>(i)]
+                                                        : -1;
+    }
     /// The last epoch number if the index was built, else -1.
     std::int32_t LastEpochIndex() const;
     void GetTimeSpan(std::int32_t& firstWeek, double& firstTime, std::int32_t& lastWeek,
@@ -151,13 +147,33 @@ class BFileReader {
         return InCountRange(k, s) ? carrierCount_[k][s] : 0;
     }
 
+    /// Damaged stretches skipped by the index pass, the bytes they cover and the file offset
+    /// of the first one (-1 when there was none).
+    std::int32_t DamagedStretches() const { return damagedStretches_; }
+    std::int64_t DamagedBytes() const { return damagedBytes_; }
+    std::int64_t FirstDamageOffset() const { return firstDamage_; }
+    /// The bytes after the header.
+    std::int64_t BodyBytes() const { return bodyBytes_; }
+
   private:
     /// Reads n bytes of the B-file: through the reader's window at windowPos_ during the index
     /// pass and by-number reads, else from the stream. A null dst skips them. False when short.
     bool ReadBytes(std::uint8_t* dst, std::size_t n);
-    bool ReadIndexEntry(std::int32_t i, std::int32_t& offset);
     int ReadEpochBody(EpochRecord& epoch, SatelliteSlots& satellites);
     int BuildIndex();
+    /// Reads the epoch at `offset` and checks it on its own; its size in the file is set.
+    enum class Candidate { Plausible, Implausible, Short };
+    Candidate ReadCandidate(std::int64_t offset, EpochRecord& epoch, SatelliteSlots& satellites,
+                            std::int64_t& size);
+    /// True when an epoch at `time` may follow one at `previousTime` of `previousWeek`.
+    static bool PlausibleSuccessor(std::int32_t previousWeek, double previousTime, double time);
+    /// Where the next plausible epoch after a damaged stretch starting at `from` begins (the
+    /// end of the file when none does).
+    std::int64_t Resynchronise(std::int64_t from, std::int64_t end);
+    /// The first position at or after `from` where a record could begin that is not all zero
+    /// bytes (padding is skipped in one stride, not byte by byte).
+    std::int64_t PastZeros(std::int64_t from, std::int64_t end);
+    void CountDamage(std::int64_t from, std::int64_t to);
     void TrackWeek(double epochTime);
     void GatherStatistics(const EpochRecord& epoch, const SatelliteSlots& satellites);
     void FinishStatistics();
@@ -180,7 +196,6 @@ class BFileReader {
     double sumY_ = 0.0;
     double sumZ_ = 0.0;
     std::FILE* bfile_ = nullptr;
-    std::FILE* indexFile_ = nullptr;
     int error_ = 0;
     bool indexBuilt_ = false;
     bool gatherStatistics_ = false;
@@ -194,10 +209,12 @@ class BFileReader {
     std::size_t windowLength_ = 0;
     std::int64_t windowPos_ = 0;  ///< the next byte to read through the window
     bool useWindow_ = false;
-    // Index entries [indexCacheFirst_, indexCacheFirst_ + indexCacheCount_) of the scratch file.
-    std::vector<std::uint8_t> indexCache_;
-    std::int32_t indexCacheFirst_ = 0;
-    std::int32_t indexCacheCount_ = 0;
+    // The file offset of every indexed epoch, in file order.
+    std::vector<std::int64_t> offsets_;
+    std::int32_t damagedStretches_ = 0;
+    std::int64_t damagedBytes_ = 0;
+    std::int64_t firstDamage_ = -1;
+    std::int64_t bodyBytes_ = 0;
     double weightTotal_ = 0.0;
     std::array<float, kIntervalTableSize> intervalValues_{};
     std::array<std::int32_t, kIntervalTableSize> intervalCounts_{};

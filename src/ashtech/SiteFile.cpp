@@ -54,13 +54,15 @@ const char* ScanStart(const std::string& line, std::size_t first) {
     return first - 1 < line.size() ? line.c_str() + (first - 1) : "";
 }
 
-// Reads five reals from column 7; those that cannot be read keep their values.
-void ScanFiveReals(const std::string& line, double (&values)[5]) {
+// Reads five reals from column 7; those that cannot be read keep their values. Returns how
+// many were read.
+int ScanFiveReals(const std::string& line, double (&values)[5]) {
     double read[5] = {};
     const int n = std::sscanf(ScanStart(line, 7), "%lf %lf %lf %lf %lf", &read[0], &read[1],
                               &read[2], &read[3], &read[4]);
     for (int i = 0; i < n && i < 5; ++i)
         values[i] = read[i];
+    return n < 0 ? 0 : n;
 }
 
 }  // namespace
@@ -73,7 +75,7 @@ void ForgetSiteRecord(SiteRecord& record) {
     record.loaded = 0;
 }
 
-int ReadSiteFile(SiteRecord& record, std::FILE* file) {
+int ReadSiteFile(SiteRecord& record, std::FILE* file, std::string* why) {
     record.loaded = 0;
     if (file == nullptr) return 0;
     std::string line;
@@ -101,7 +103,12 @@ int ReadSiteFile(SiteRecord& record, std::FILE* file) {
     if (!ReadLine(file, line)) return 0;  // line 4
     if (!ReadLine(file, line)) return 0;  // line 5
     if (!ReadLine(file, line)) return 0;  // line 6
-    ScanFiveReals(line, record.line6);
+    // The antenna height goes into the observation header: a height that is not a number is
+    // an error, never a silent 0.
+    if (ScanFiveReals(line, record.line6) < 1) {
+        if (why != nullptr) *why = "line 6: the antenna height is not a number";
+        return 0;
+    }
     if (!ReadLine(file, line)) return 0;  // line 7
     ScanFiveReals(line, record.line7);
 

@@ -32,7 +32,8 @@ struct SiteRecord {
 void ClearSiteRecord(SiteRecord& record);
 /// Loaded flag 0 only.
 void ForgetSiteRecord(SiteRecord& record);
-/// Reads the file from its current position. 1, or 0 (record not marked loaded).
-int ReadSiteFile(SiteRecord& record, std::FILE* file);
+/// Reads the file from its current position. 1, or 0 (record not marked loaded); a number
+/// field that holds no number fails, and `why` (when given) says which.
+int ReadSiteFile(SiteRecord& record, std::FILE* file, std::string* why = nullptr);
 
 }  // namespace kelvrant

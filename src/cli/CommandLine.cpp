@@ -202,8 +202,8 @@ class OptionReader {
         if (n > 2) {
             // A week without its seconds (three values) fails on the missing seconds.
             long long week = -1;
-            if (!LeadingInteger(values[2], week) || week < 0 ||
-                week > std::numeric_limits<std::int32_t>::max())
+            // GPS weeks of this receiver family's era; beyond 9999 no date can be printed.
+            if (!LeadingInteger(values[2], week) || week < 0 || week > 9999)
                 return Fail(cmdline::kUnrecognizedForm, given);
             double seconds = -1.0;
             if (n < 4 || !LeadingReal(values[3], seconds) ||

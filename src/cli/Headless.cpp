@@ -1,11 +1,14 @@
 // The program without a window (see Headless.h).
 #include "cli/Headless.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,13 +41,46 @@ void PrintUsage(const char* programPath, std::FILE* out) {
     std::fflush(out);
 }
 
-// The running executable's path (the configuration file lives beside it).
-std::string ExecutablePath(const char* argv0) {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.string();
-    return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
-}
+// Turns SIGTERM and SIGINT into a stop request for the run: the worker stops after the current
+// epoch, publishes nothing and removes its temporaries, and the program ends with a failure.
+// The signals are blocked in every thread and taken by one waiting thread, so no handler and
+// no global state is needed.
+class StopOnSignal {
+  public:
+    explicit StopOnSignal(ProgressState& progress) : progress_(progress) {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGTERM);
+        sigaddset(&signals_, SIGINT);
+        blocked_ = ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_) == 0;
+        if (blocked_) waiter_ = std::thread([this] { Wait(); });
+    }
+    ~StopOnSignal() {
+        if (waiter_.joinable()) {
+            ending_.store(true);
+            ::pthread_kill(waiter_.native_handle(), SIGINT);
+            waiter_.join();
+        }
+        if (blocked_) ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+  private:
+    void Wait() {
+        for (;;) {
+            int signal = 0;
+            if (::sigwait(&signals_, &signal) != 0 || ending_.load()) return;
+            progress_.RequestStop();
+        }
+    }
+
+    ProgressState& progress_;
+    sigset_t signals_{};
+    sigset_t previous_{};
+    bool blocked_ = false;
+    std::atomic<bool> ending_{false};
+    std::thread waiter_;
+};
 
 }  // namespace
 
@@ -98,14 +134,6 @@ void Print(std::FILE* out, const std::string& text) {
     std::fflush(out);
 }
 
-// --config, else KELVRANT_CONFIG, else beside the executable.
-std::string ConfigPath(const CommandLineExtras& extras, const char* argv0) {
-    if (!extras.configPath.empty()) return extras.configPath;
-    const char* env = std::getenv("KELVRANT_CONFIG");
-    if (env != nullptr && *env != '\0') return env;
-    return ConfigFilePathBeside(ExecutablePath(argv0));
-}
-
 }  // namespace
 
 bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status) {
@@ -125,7 +153,16 @@ bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out,
     return true;
 }
 
-int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::FILE* usageOut) {
+std::string ConfigPathFromCommandLine(int argc, const char* const* argv) {
+    ConversionJob job;
+    CommandLineExtras extras;
+    RecordingProblemSink ignored;  // a rejected command line is reported by the real parse
+    ScanCommandLine(argc, argv, job, extras, ignored);
+    return extras.configPath;
+}
+
+int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+                ProblemSink& problems, std::FILE* usageOut) {
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
         problems.Report(kHeadlessTitle, HasDisplay()
@@ -150,7 +187,6 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
 
     ConfigStore config;
     config.ResetToStartup();
-    const std::string iniPath = ConfigPath(extras, argv[0]);
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 
@@ -160,6 +196,8 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         return kExitBadCommand;
     }
 
+    ProgressState progress;
+    StopOnSignal stopOnSignal(progress);
     CountingProblemSink counted(problems);
     RunSummary summary;
     const auto finish = [&](int status) {
@@ -178,7 +216,6 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
                                     : StartMetAutoRun(job, files, config.Settings(), counted);
     if (!started) return finish(kExitRunFailed);
 
-    ProgressState progress;
     bool workerOk = false;
     if (!extras.quiet && !extras.json && ::isatty(STDERR_FILENO) != 0) {
         // The worker runs beside a display loop, as it does under the progress window.
@@ -194,15 +231,11 @@ int RunHeadless(int argc, const char* const* argv, ProblemSink& problems, std::F
         workerOk = RunConversionWorker(job, files, counted, progress);
     }
 
+    // Described before the files are closed: the readers still hold the counts.
     RunSummary written = DescribeRunOutputs(job, files);
-    std::vector<std::string> failedOutputs;
-    const bool closed = CloseRunFiles(files, &failedOutputs);
-    for (const std::string& name : failedOutputs) {
-        counted.Report(runtext::kWriteErrorTitle,
-                       std::string(runtext::kWriteError) + "\n\n" + name);
-    }
+    CloseRunFiles(files);
     // An unattended run never writes the configuration file back.
-    if (!(workerOk && closed)) return finish(kExitRunFailed);
+    if (!workerOk) return finish(kExitRunFailed);
     summary.files = std::move(written.files);
     MeasureOutputs(summary);
     return finish(kExitSuccess);

@@ -268,7 +268,8 @@ void PositionTextRecognizer::ExcludeAfter(std::string_view word) {
 
 void PositionTextRecognizer::LocateKeywords() {
     keywordText_.reserve(text_.size() + 2);
-    keywordText_ = " ";
+    // Not `= " "`: g++ 12 at -O3 reports a false overlap (-Wrestrict) in that assignment.
+    keywordText_.assign(1, ' ');
     for (const char c : text_) {
         keywordText_ += (IsDigit(c) || IsControl(c) || c == ':' || c == '/') ? ' ' : c;
     }

@@ -11,7 +11,7 @@
 namespace kelvrant {
 
 /// The program's own name: the PGM field of every RINEX file and the base name of the
-/// configuration file, the background picture and the scratch index file.
+/// configuration file and the background picture.
 inline constexpr const char* kProgramName = "Kelvrant";
 
 struct ConversionJob {

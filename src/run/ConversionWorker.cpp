@@ -2,6 +2,7 @@
 #include "run/ConversionWorker.h"
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -18,27 +19,33 @@
 namespace kelvrant {
 namespace {
 
+bool FitsMetField(double value) {
+    return std::isfinite(value) && value > -99999.95 && value < 999999.95;
+}
+
 // A failed write (full disk, file size limit) leaves the stream's error flag set.
-bool WriteFailed(const RunFile& f) {
+bool WriteFailed(const OutputFile& f) {
     return f.file != nullptr && std::ferror(f.file) != 0;
 }
 
-void ReportWriteError(ProblemSink& problems, const RunFile& f) {
-    problems.Report(runtext::kWriteErrorTitle,
-                    Format("%s\n\n%s", std::string(runtext::kWriteError).c_str(), f.name.c_str()));
+// Reported with the final name: the temporary is never seen by the user.
+void ReportWriteError(ProblemSink& problems, const OutputFile& f, int error) {
+    problems.Report(runtext::kWriteErrorTitle, FileProblem(runtext::kWriteError, f.name,
+                                                           SystemReason(error != 0 ? error : EIO)));
 }
 
 // Flushes an output and reports a failure to write it.
-bool FlushOutput(ProblemSink& problems, const RunFile& f) {
+bool FlushOutput(ProblemSink& problems, const OutputFile& f) {
     if (f.file == nullptr) return true;
+    errno = 0;
     if (std::fflush(f.file) != 0 || std::ferror(f.file) != 0) {
-        ReportWriteError(problems, f);
+        ReportWriteError(problems, f, errno);
         return false;
     }
     return true;
 }
 
-bool NavigationStage(RunFileSet& files, ProblemSink& problems) {
+bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop) {
     const bool gpsOpen = files.NavFile.IsOpen();
     const bool gloOpen = files.NavGFile.IsOpen();
     if (!gpsOpen && !gloOpen) return true;
@@ -48,7 +55,7 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems) {
         gloOpen ? OpenGlonassNav(kProgramName, files.NavGFile.file, files.NavHeader) : -1;
     AshNavRecord record;
     bool glonassSeen = false;
-    while (files.NavReader.NextRecord(record) != 0) {
+    while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
         if (record.satellite <= 32) {
             if (gpsOpen) WriteGpsNavRecord(gpsSlot, record.satellite, record);
         } else if (gloOpen) {
@@ -92,7 +99,7 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         WriteObsEpoch(slot, epoch, *satellites);
         if (WriteFailed(files.ObsFile)) {
-            ReportWriteError(problems, files.ObsFile);
+            ReportWriteError(problems, files.ObsFile, errno);
             ok = false;
             break;
         }
@@ -122,8 +129,25 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
     double temperature = 0.0;
     double humidity = 0.0;
     bool ok = true;
-    while (reader.NextRecord(error, line, name, kMetNameBufferSize, week, seconds, pressure,
+    long records = 0;
+    while (!progress.StopRequested() &&
+           reader.NextRecord(error, line, name, kMetNameBufferSize, week, seconds, pressure,
                              temperature, humidity) != 0) {
+        // A reading the met line's F7.1 cannot hold would run into its neighbour.
+        const char* wide = !FitsMetField(pressure)      ? "pressure (PR)"
+                           : !FitsMetField(temperature) ? "temperature (TD)"
+                           : !FitsMetField(humidity)    ? "humidity (HR)"
+                                                        : nullptr;
+        if (wide != nullptr) {
+            problems.Report(runtext::kFieldTooWide,
+                            FileProblem(Format("At line %ld the %s reading does not fit its "
+                                               "RINEX field; nothing was written.",
+                                               static_cast<long>(line), wide),
+                                        files.MetInFile.name));
+            ok = false;
+            break;
+        }
+        ++records;
         WriteMetRecord(slot, week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
         Publish(progress, options,
@@ -132,7 +156,7 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
                           100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
                     : 100.0);
         if (WriteFailed(files.MetOutFile)) {
-            ReportWriteError(problems, files.MetOutFile);
+            ReportWriteError(problems, files.MetOutFile, errno);
             ok = false;
             break;
         }
@@ -143,6 +167,11 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
                                static_cast<long>(line), MetErrorText(error)));
         if (options.pauseAfterMetError)
             std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        ok = false;
+    }
+    if (ok && error == 0 && records == 0 && !progress.StopRequested()) {
+        problems.Report(runtext::kMetErrorTitle,
+                        FileProblem(runtext::kNoMetRecord, files.MetInFile.name));
         ok = false;
     }
     CloseMet(slot);
@@ -217,9 +246,18 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options) {
-    bool ok = NavigationStage(files, problems);
+    bool ok = CheckHeaderFields(files, problems);
+    if (ok) ok = NavigationStage(files, problems, progress);
     if (ok) ok = ObservationStage(job, files, problems, progress, options);
     if (ok) ok = MetStage(job, files, problems, progress, options);
+    if (ok && progress.StopRequested()) {
+        // Half a conversion is never published: every final name keeps what it held.
+        problems.Report(runtext::kCancelledTitle, runtext::kCancelled);
+        ok = false;
+    }
+    // Outputs appear under their final names only after everything was written.
+    ok = ok ? PublishRunOutputs(files, problems) : false;
+    if (!ok) CloseRunFiles(files);
     progress.SetDone();
     return ok;
 }

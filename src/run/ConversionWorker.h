@@ -22,6 +22,10 @@ inline constexpr std::string_view kGlonassNavSkipped =
     "The GLONASS navigation file needs the ION file and is not written.";
 inline constexpr std::string_view kMetErrorTitle =
     "Terminating: Error Reading Meteorological Data.";
+inline constexpr std::string_view kNoMetRecord =
+    "The meteorological file holds no record to convert; nothing was written.";
+inline constexpr std::string_view kCancelledTitle = "Conversion Cancelled";
+inline constexpr std::string_view kCancelled = "Conversion cancelled; no files were written.";
 }  // namespace runtext
 
 /// Prepares an unattended observation/navigation run from the job and the settings: clears
@@ -42,10 +46,12 @@ struct WorkerOptions {
     std::function<void(double)> progressObserver;
 };
 
-/// The worker body: writes the navigation files from the E-file, the observation file from the
-/// B-file index (publishing the percentage and stopping after the current epoch when a stop is
-/// requested), and the met file. Sets the progress done flag at the end. Returns false when a
-/// failure was reported (a write error, or a met reader error).
+/// The worker body: checks the header values, writes the navigation files from the E-file, the
+/// observation file from the B-file index (publishing the percentage and stopping after the
+/// current epoch when a stop is requested), and the met file, then publishes every output under
+/// its final name. Sets the progress done flag at the end. Returns false when a failure was
+/// reported (a write error, a met reader error, a stop); then nothing is published and the
+/// temporaries are removed.
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options = {});
 

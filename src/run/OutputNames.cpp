@@ -39,11 +39,10 @@ void CompleteOutputPath(ConversionJob& job, const std::string& source) {
     }
 }
 
-// Places an output name in the output path, dropping a directory given with it. A parameter
-// file may name an output by its full path, which is kept.
+// Places an output name without a directory in the output path; a name given with its own
+// directory (absolute or relative) goes exactly there.
 void PlaceInOutputPath(const ConversionJob& job, std::string& name) {
-    if (name.empty()) return;
-    if (job.AutoParamMode && std::filesystem::path(name).is_absolute()) return;
+    if (name.empty() || name.find('/') != std::string::npos) return;
     name = job.OutputPath + FileNamePart(name);
 }
 
@@ -100,7 +99,8 @@ void NameObsOutputs(ConversionJob& job) {
             make = false;
         }
         if (make) {
-            const std::string stem = parts.directory + site + day + session + "." + year;
+            // Made without a directory: the output path places them below.
+            const std::string stem = site + day + session + "." + year;
             job.ObsFileName = stem + "O";
             job.NavFileName = stem + "N";
             job.NavGFileName = stem + "G";
@@ -125,8 +125,7 @@ void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {
         double seconds = 0.0;
         GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds, year, dayOfYear, hour, minute,
                            seconds);
-        job.MetOutFileName =
-            MakeMetFileName(SplitPath(job.MetInFileName).directory, dayOfYear, year, site, 'A');
+        job.MetOutFileName = MakeMetFileName("", dayOfYear, year, site, 'A');
     }
     CompleteOutputPath(job, job.MetInFileName);
     PlaceInOutputPath(job, job.MetOutFileName);

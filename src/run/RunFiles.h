@@ -1,6 +1,7 @@
 // The files and readers of one conversion run, the checks that open them before the run
-// (PrepareObsRun, PrepareMetRun) and CloseRunFiles, which closes them all and deletes the
-// scratch index file.
+// (PrepareObsRun, PrepareMetRun) and CloseRunFiles, which closes them all. Every input is opened
+// and checked before any output is created; outputs are temporaries until the run publishes
+// them.
 #pragma once
 
 #include <cstdio>
@@ -16,23 +17,21 @@
 #include "rinex/MetWriter.h"
 #include "rinex/NavHeader.h"
 #include "rinex/ObsHeader.h"
+#include "run/OutputTransaction.h"
 #include "run/ProblemSink.h"
 
 namespace kelvrant {
 
-/// One file of a run: the stream (or none) and the name it was opened with, kept so that a
-/// failed read or write can name the file.
+/// One input of a run: the stream (or none) and the name it was opened with, kept so that a
+/// failed read can name the file.
 struct RunFile {
     std::FILE* file = nullptr;
     std::string name;
-    /// The stream's own buffer when it was given a larger one than the default (outputs);
-    /// released after the stream is closed.
-    std::unique_ptr<char[]> buffer;
     bool IsOpen() const { return file != nullptr; }
 };
 
 /// The open files, readers and header records of one run. Every file is open or none. The
-/// destructor closes whatever is still open (and deletes the scratch file).
+/// destructor closes whatever is still open and removes unpublished outputs.
 struct RunFileSet {
     RunFileSet() = default;
     ~RunFileSet();
@@ -40,18 +39,17 @@ struct RunFileSet {
     RunFileSet& operator=(const RunFileSet&) = delete;
 
     // Inputs.
-    RunFile BFile;        ///< "rb": raw observations
-    RunFile ScratchFile;  ///< "w+b": the epoch index built by the B-file reader; deleted at close
-    RunFile EFile;        ///< "rb": ephemerides
-    RunFile SFile;        ///< "r": site information
-    RunFile IonFile;      ///< "rb": ionosphere and UTC parameters
-    RunFile MetInFile;    ///< "r": met data
+    RunFile BFile;      ///< "rb": raw observations
+    RunFile EFile;      ///< "rb": ephemerides
+    RunFile SFile;      ///< "r": site information
+    RunFile IonFile;    ///< "rb": ionosphere and UTC parameters
+    RunFile MetInFile;  ///< "r": met data
 
-    // Outputs, all "w+b".
-    RunFile ObsFile;     ///< RINEX observation file
-    RunFile NavFile;     ///< RINEX GPS navigation file
-    RunFile NavGFile;    ///< RINEX GLONASS navigation file
-    RunFile MetOutFile;  ///< RINEX met file
+    // Outputs, written to temporaries and published together at the end of a good run.
+    OutputFile ObsFile;     ///< RINEX observation file
+    OutputFile NavFile;     ///< RINEX GPS navigation file
+    OutputFile NavGFile;    ///< RINEX GLONASS navigation file
+    OutputFile MetOutFile;  ///< RINEX met file
 
     // Readers and records read from the inputs.
     BFileReader ObsReader;
@@ -89,13 +87,20 @@ inline constexpr std::string_view kCannotReadIon = "Cannot initiate the reading 
 inline constexpr std::string_view kCannotOpenSite = "Cannot Open Entered Site File.";
 inline constexpr std::string_view kCannotReadSite = "Cannot initiate the reading of the Site-File.";
 inline constexpr std::string_view kCannotOpenBFile = "Cannot Open Entered B-File.";
-inline constexpr std::string_view kCannotOpenScratch = "Cannot open scratch file for B-File.";
-inline constexpr std::string_view kCannotWriteScratch = "Cannot write scratch file for B-File.";
 inline constexpr std::string_view kNoBFileHeader = "Cannot locate B-File Header.";
 inline constexpr std::string_view kNotBFile = "File does not appear to be an Ashtech B-File.";
 inline constexpr std::string_view kBadBFileVersion = "Invalid B-File verion .. Cannot Continue.";
-inline constexpr std::string_view kBFileTooLarge =
-    "B-File is too large to be converted (more than 2 GB).";
+inline constexpr std::string_view kBFileNoEpoch = "The B-File holds no readable epoch.";
+inline constexpr std::string_view kBFileMostlyDamaged =
+    "Most of the B-File is damaged; it cannot be converted.";
+inline constexpr std::string_view kBFileWarning = "B-File Warning";
+inline constexpr std::string_view kWeekWarning = "GPS Week Warning";
+inline constexpr std::string_view kOutputConflict = "Output File Conflict";
+inline constexpr std::string_view kOutputIsInput =
+    "An output file is the same file as an input; nothing was written.";
+inline constexpr std::string_view kOutputTwice =
+    "Two outputs name the same file; nothing was written.";
+inline constexpr std::string_view kFieldTooWide = "Value Does Not Fit";
 inline constexpr std::string_view kBFileReadFailure = "General read failure.";
 inline constexpr std::string_view kCannotOpenEFile = "Cannot Open Entered E-File.";
 inline constexpr std::string_view kCannotReadEFile = "Cannot initiate the reading of the E-File.";
@@ -116,32 +121,37 @@ inline constexpr std::string_view kCannotOpenMetOut =
 /// Weeks an E-file may span before the time-span warning is shown.
 inline constexpr long kMaxNavWeekSpan = 5;
 
-/// Closes every open file of the set in this order: B-file, scratch file (deleted from disk),
-/// E-file, S-file (the site record is forgotten), ION file (the ION record is cleared), met
-/// input, observation, navigation, GLONASS navigation and met outputs. True when every output
-/// was flushed and closed without error; otherwise false, and the names of the outputs that
-/// failed are added to `failedOutputs` when given.
+/// Closes every open file of the set in this order: B-file, E-file, S-file (the site record is
+/// forgotten), ION file (the ION record is cleared), met input; then removes the temporaries of
+/// outputs that were not published, leaving their final names as they were. Always true; the
+/// list of failed outputs stays empty (write failures are reported when the run publishes).
 bool CloseRunFiles(RunFileSet& files, std::vector<std::string>* failedOutputs = nullptr);
 
-/// Checks an observation/navigation job and opens all its files; names may be empty where
-/// optional. On the first failure the problem is reported, every file is closed (outputs
-/// already created stay, empty; the scratch file is deleted) and false is returned. An E-file
-/// spanning more than 5 weeks is reported as a warning and the run goes on.
+/// Publishes every open output of the run under its final name (see PublishOutputs). False
+/// after reporting the output that could not be published; then nothing more is published.
+bool PublishRunOutputs(RunFileSet& files, ProblemSink& problems);
+
+/// Checks an observation/navigation job: opens and checks every input, refuses outputs that
+/// are inputs or each other, then creates the outputs' temporaries; names may be empty where
+/// optional. On the first failure the problem is reported, every file is closed (no output is
+/// touched) and false is returned. An E-file spanning more than 5 weeks, an E-file week far
+/// from the B-file's, and skipped damage in the B-file are reported as warnings.
 bool PrepareObsRun(RunFileSet& files, ProblemSink& problems, const std::string& bFileName,
                    const std::string& eFileName, const std::string& navGFileName,
                    const std::string& navFileName, const std::string& obsFileName,
                    const std::string& ionFileName, const std::string& sFileName);
 
-/// Checks a met job and opens its input and output; false (files closed) after reporting the
-/// first problem.
+/// Checks a met job and opens its input and the output's temporary; false (files closed) after
+/// reporting the first problem.
 bool PrepareMetRun(RunFileSet& files, ProblemSink& problems, const std::string& metInFileName,
                    const std::string& metOutFileName);
 
-/// Creates the scratch index file in `directory` (empty or ending in '/'): Kelvrant.~01, or
-/// the next free of Kelvrant.~02 .. Kelvrant.~99 when another live run holds that name. A
-/// leftover of an ended run is reused. The file stays locked for as long as it is open, which
-/// is how other runs see that it is in use. Returns the stream ("w+b", empty) and its path, or
-/// none.
-std::FILE* CreateScratchFile(const std::string& directory, std::string& path);
+/// Checks that every header value of the run's outputs fits its RINEX field; reports the first
+/// that does not, naming the field and the file it came from, and returns false.
+bool CheckHeaderFields(const RunFileSet& files, ProblemSink& problems);
+
+/// "text", an empty line, the file's full path and, when given, ": " and the system's reason.
+std::string FileProblem(std::string_view text, const std::string& name,
+                        const std::string& reason = {});
 
 }  // namespace kelvrant

@@ -59,7 +59,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 RunSummary DescribeRunOutputs(const ConversionJob& job, const RunFileSet& files) {
     RunSummary summary;
-    if (files.ObsFile.IsOpen()) {
+    if (!files.ObsFile.name.empty()) {
         const ObsHeaderRecord& h = files.ObsHeader;
         OutputSummary o;
         o.kind = "observation";
@@ -73,9 +73,11 @@ RunSummary DescribeRunOutputs(const ConversionJob& job, const RunFileSet& files)
         o.lastSeconds = h.lastSeconds;
         summary.files.push_back(o);
     }
-    if (files.NavFile.IsOpen()) summary.files.push_back({"navigation", job.NavFileName});
-    if (files.NavGFile.IsOpen()) summary.files.push_back({"glonass-navigation", job.NavGFileName});
-    if (files.MetOutFile.IsOpen()) summary.files.push_back({"meteorological", job.MetOutFileName});
+    if (!files.NavFile.name.empty()) summary.files.push_back({"navigation", job.NavFileName});
+    if (!files.NavGFile.name.empty())
+        summary.files.push_back({"glonass-navigation", job.NavGFileName});
+    if (!files.MetOutFile.name.empty())
+        summary.files.push_back({"meteorological", job.MetOutFileName});
     return summary;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 #include <span>
+#include <vector>
 
 #include "settings/TextScan.h"
 
@@ -338,6 +339,17 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
         fs::path resolved = fs::weakly_canonical(target, ec);
         if (ec) return false;
         target = resolved;
+    }
+    // A file in the user's configuration folder is written the first time with the folders
+    // it needs, private to the user as configuration folders are.
+    std::vector<fs::path> missing;
+    for (fs::path dir = target.parent_path(); !dir.empty() && !fs::exists(dir, ec);
+         dir = dir.parent_path()) {
+        missing.push_back(dir);
+        if (dir == dir.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (mkdir(it->c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
     const std::string targetName = target.string();
     // A new name beside the file; O_EXCL never reuses another writer's file, and the mode

@@ -118,7 +118,8 @@ bool ParameterTable::ParseLine(std::string_view line) {
                 error_ = kFormatError;
                 return false;
             }
-            *entry->text = std::string(text.substr(0, std::min(close, entry->maxLength)));
+            text = text.substr(0, close);
+            *entry->text = std::string(text.substr(0, entry->maxLength));
             return true;
         }
         case Kind::YesNo:

@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "version/Version.h"
+
 namespace kelvrant {
 
 AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
@@ -29,11 +31,15 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
     programIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
     panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
 
+    // This build: its release number, system and word size.
+    const QString version = QString("Version %1 for Linux (%2-bit)")
+                                .arg(QString::fromUtf8(KelvrantVersion()))
+                                .arg(QT_POINTER_SIZE * 8);
     // Top to bottom: name, program file, version, author, then the liability notice lines.
-    const std::pair<const char*, const char*> labels[] = {
+    const std::pair<const char*, QString> labels[] = {
         {"Label10", "RINEX from Ashtech Fomat File Conversion Program"},
-        {"ProductName", "(Kelvrant.exe)"},
-        {"Version", "Version 1.6.03 (Oct. 30, 2003) for Windows-95/98/NT/2000"},
+        {"ProductName", "(kelvrant)"},
+        {"Version", version},
         {"Label3", "By"},
         {"Label4", "Quillon"},
         {"Comments", "      "},
@@ -44,7 +50,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
         {"Label11", ""},
     };
     for (const auto& [name, text] : labels) {
-        auto* label = new QLabel(QString::fromUtf8(text), panel1);
+        auto* label = new QLabel(text, panel1);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignHCenter);
         panelLayout->addWidget(label);

@@ -20,7 +20,7 @@ struct AppContext {
     ConversionJob job;
     RunFileSet files;
     ConfigStore config;
-    std::string iniPath;  ///< Kelvrant.INI beside the executable
+    std::string iniPath;  ///< the configuration file, as start-up resolved it
 
     /// The main window's MDI area, parent of every child form (null in tests that run a form
     /// on its own).

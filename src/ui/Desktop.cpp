@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "ui/MainWindow.h"
+#include "version/Version.h"
 
 namespace kelvrant {
 
-int RunDesktop(int argc, char** argv) {
+int RunDesktop(int argc, char** argv, const std::string& iniPath) {
     // Qt takes its own options out of the argument list; the command line is read from a copy
     // so that a file name that looks like a Qt option is never lost.
     const std::vector<std::string> arguments(argv, argv + argc);
@@ -22,8 +23,13 @@ int RunDesktop(int argc, char** argv) {
     // Numbers written to files always use a decimal point, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Kelvrant");
+    QApplication::setApplicationVersion(QString::fromUtf8(KelvrantVersion()));
+    // Desktops find the program's icon and name through its desktop entry.
+    QGuiApplication::setDesktopFileName("kelvrant");
 
-    MainWindow mainWindow(static_cast<int>(args.size()), args.data());
+    StartupOptions options;
+    options.configPath = iniPath;
+    MainWindow mainWindow(static_cast<int>(args.size()), args.data(), options);
     mainWindow.CreateAuxiliaryWindows();
     QObject::connect(&mainWindow, &MainWindow::programEnded, &app,
                      [&app](int status) { app.exit(status); });

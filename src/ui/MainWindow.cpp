@@ -164,7 +164,8 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
 
     std::filesystem::path directory = options.directory;
     if (directory.empty()) directory = QCoreApplication::applicationDirPath().toStdString();
-    context_.iniPath = (directory / kConfigFileName).string();
+    context_.iniPath =
+        options.configPath.empty() ? (directory / kConfigFileName).string() : options.configPath;
     picturePath_ = (directory / kBackgroundPictureName).string();
 
     context_.job.SaveConfigOnExit = true;

@@ -37,8 +37,11 @@ inline constexpr const char* kBackgroundPictureName = "Kelvrant.BMP";
 
 /// What start-up takes from outside besides the command line.
 struct StartupOptions {
-    /// Directory of Kelvrant.INI and Kelvrant.BMP; empty: the executable's directory.
+    /// Directory of Kelvrant.BMP, and of Kelvrant.INI when `configPath` is empty; empty: the
+    /// executable's directory.
     std::string directory;
+    /// The configuration file, as start-up resolved it; empty: Kelvrant.INI in `directory`.
+    std::string configPath;
     /// Whether a font family is installed; empty: the screen's font list (with the metric
     /// twins fontconfig substitutes).
     std::function<bool(const QString& family)> fontInstalled;

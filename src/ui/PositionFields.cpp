@@ -112,7 +112,10 @@ DmsTexts FormatDms(double value) {
     }
     DmsTexts t;
     const auto d = static_cast<long long>(degrees);
-    t.degrees = (value < 0.0 ? "-" : "") + std::to_string(d);
+    // Sign pushed in front rather than `"-" + text`: g++ 12 at -O3 reports a false overlap
+    // (-Wrestrict) in that concatenation.
+    t.degrees = std::to_string(d);
+    if (value < 0.0) t.degrees.insert(t.degrees.begin(), '-');
     t.minutes = std::to_string(static_cast<long long>(minutes));
     t.seconds = FormatFixed(seconds, 6);
     return t;

@@ -151,7 +151,12 @@ TEST(site_file, long_lines_are_read_in_pieces) {
     ASSERT_EQ(Read(s, text), 1);
     EXPECT_EQ(s.siteName, "SIT1");
     const std::string huge(100000, 'x');
-    EXPECT_EQ(Read(s, SiteFile("SITE INFORMATION", huge, huge)), 1);
+    // The pieces of a huge line 3 take the places of the lines after it: the height line is
+    // then a piece of text, and a height that is not a number fails the read.
+    std::string why;
+    FilePtr file = FileOf(SiteFile("SITE INFORMATION", huge, huge));
+    EXPECT_EQ(ReadSiteFile(s, file.get(), &why), 0);
+    EXPECT_EQ(why, "line 6: the antenna height is not a number");
     EXPECT_EQ(s.receiverNumber.size(), 3u);
     EXPECT_EQ(s.line3Tail.size(), 60u);
 }

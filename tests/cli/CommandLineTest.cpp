@@ -192,8 +192,8 @@ TEST(command_line, m_takes_week_and_seconds) {
     EXPECT_EQ(p.job.MetStartWeek, 991);
     EXPECT_DOUBLE_EQ(p.job.MetStartSeconds, 176752.0);
     EXPECT_EQ(p.job.MetInFileName, "/d/in.nma");
-    // The output is placed in the input's directory.
-    EXPECT_EQ(p.job.MetOutFileName, "/d/out.99M");
+    // An output given with its directory goes there.
+    EXPECT_EQ(p.job.MetOutFileName, "/e/out.99M");
     EXPECT_EQ(p.job.OutputPath, "/d/");
 }
 
@@ -315,7 +315,7 @@ TEST(command_line, a_parameter_file_names_the_run_and_keeps_full_output_paths) {
     EXPECT_TRUE(p.job.RunMinimized);
     EXPECT_EQ(p.job.BFileName, "/d/BN102A97.323");
     EXPECT_EQ(p.job.ObsFileName, "/o/x.97O");
-    EXPECT_EQ(p.job.NavFileName, "/d/x.97N");
+    EXPECT_EQ(p.job.NavFileName, "rel/x.97N");
 }
 
 // --- Observation output names -------------------------------------------------------------
@@ -384,11 +384,11 @@ TEST_F(obs_naming, forced_names_are_used_unchanged) {
     EXPECT_EQ(p.job.ObsFileName, Dir() + "N102100x.03O");
 }
 
-TEST_F(obs_naming, given_names_lose_their_directory) {
+TEST_F(obs_naming, given_names_keep_their_directory) {
     const Parsed p =
         Parse({"-I", Dir() + "BN102A97.323", "e", "-O", "/elsewhere/OBSFILE", "-N", "NAVFILE"});
     ExpectAccepted(p);
-    EXPECT_EQ(p.job.ObsFileName, Dir() + "OBSFILE");
+    EXPECT_EQ(p.job.ObsFileName, "/elsewhere/OBSFILE");
     EXPECT_EQ(p.job.NavFileName, Dir() + "NAVFILE");
     EXPECT_EQ(p.job.NavGFileName, "");
 }
@@ -402,7 +402,7 @@ TEST_F(obs_naming, t_places_the_outputs_in_its_directory) {
     EXPECT_EQ(p.job.ObsFileName, "/data/N1023231.97O");
 }
 
-TEST_F(obs_naming, a_parameter_file_may_keep_full_output_paths) {
+TEST_F(obs_naming, a_parameter_file_keeps_output_paths) {
     ConversionJob job;
     job.BFileName = Dir() + "BN102A97.323";
     job.ObsFileName = "/keep/obs.97O";
@@ -410,7 +410,7 @@ TEST_F(obs_naming, a_parameter_file_may_keep_full_output_paths) {
     job.AutoParamMode = true;
     NameObsOutputs(job);
     EXPECT_EQ(job.ObsFileName, "/keep/obs.97O");
-    EXPECT_EQ(job.NavFileName, Dir() + "nav.97N");
+    EXPECT_EQ(job.NavFileName, "rel/nav.97N");
 }
 
 TEST(path_parts, split_at_the_last_slash_and_dot) {

@@ -19,21 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::ProcessResult Kelvrant(const std::string& exe, const std::vector<std::string>& args,
-                             const std::string& workDir) {
-    std::vector<std::string> argv{exe};
+// Runs the program; `ini` names the configuration file of this run (empty: the suite's).
+test::ProcessResult Kelvrant(const std::vector<std::string>& args, const std::string& workDir,
+                             const std::string& ini = {}) {
+    std::vector<std::string> argv{test::KelvrantExe()};
     argv.insert(argv.end(), args.begin(), args.end());
-    return test::RunProcess(argv, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, workDir);
-}
-
-// A private copy of the program, so that its configuration file beside it is the test's own.
-std::string PrivateKelvrant(const test::TempDir& dir, const std::string& ini) {
-    const fs::path exe = dir.path() / "bin" / "kelvrant";
-    fs::create_directories(exe.parent_path());
-    fs::copy_file(test::KelvrantExe(), exe);
-    fs::permissions(exe, fs::perms::owner_all);
-    test::WriteFile((exe.parent_path() / "Kelvrant.INI").string(), ini);
-    return exe.string();
+    std::vector<std::string> env;
+    if (!ini.empty()) env.push_back("KELVRANT_CONFIG=" + ini);
+    return test::RunProcess(argv, env, {"DISPLAY", "WAYLAND_DISPLAY"}, workDir);
 }
 
 std::string ParamLine(const std::string& key, const std::string& value) {
@@ -70,7 +63,7 @@ TEST(conversion_e2e, a_parameter_file_drives_the_run_and_fills_the_header) {
                  ParamLine("KELVRANT_OBSFNAME", "\"" + dir.File("par.26O") + "\"") +
                  ParamLine("KELVRANT_NAVFNAME", "\"" + dir.File("par.26N") + "\"") +
                  std::string(50, '-') + "\n");
-    const auto r = Kelvrant(test::KelvrantExe(), {"-P", par}, dir.path().string());
+    const auto r = Kelvrant({"-P", par}, dir.path().string());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string obs = test::ReadFile(dir.File("par.26O"));
     EXPECT_EQ(HeaderLine(obs, "OBSERVER / AGENCY"),
@@ -87,11 +80,12 @@ TEST(conversion_e2e, a_parameter_file_drives_the_run_and_fills_the_header) {
 
 TEST(conversion_e2e, met_examples_with_a_configured_utc_offset) {
     test::TempDir dir;
-    const std::string exe = PrivateKelvrant(dir, "[RINEXDAT]\nSITE_NAME=BASE\nMET_UTC_2_GPS=13\n");
+    const std::string ini = dir.File("Kelvrant.INI");
+    test::WriteFile(ini, "[RINEXDAT]\nSITE_NAME=BASE\nMET_UTC_2_GPS=13\n");
     test::WriteFile(dir.File("A03008.NMA"),
                     "$GPGXP,000010.00\r\n$GPXDR,P,1.0132,B,1,C,25.3,C,2,H,45.0,P,3\r\n"
                     "$GPGXP,235958\r\n$GPXDR,P,1.0100,B,1,C,20.5,C,2,H,50.0,P,3\r\n");
-    auto r = Kelvrant(exe, {"-M", "A03008.NMA", "out.03M", "1200", "259200"}, dir.path());
+    auto r = Kelvrant({"-M", "A03008.NMA", "out.03M", "1200", "259200"}, dir.path(), ini);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::string met = test::ReadFile(dir.File("out.03M"));
     EXPECT_NE(met.find("BASE                                                        MARKER NAME"),
@@ -106,7 +100,7 @@ TEST(conversion_e2e, met_examples_with_a_configured_utc_offset) {
     test::WriteFile(dir.File("A03008.NMA"),
                     "$GPGXP,000010.00\n$GPXDR,P,1.0132,B,1,C,25.3,C,2,H,45.0,P,3\n"
                     "$GPXDR,P,1.0132,B,1,C,25.3,C,2,H,45.0,P,3\n");
-    r = Kelvrant(exe, {"-M", "A03008.NMA", "out.03M", "1200", "259200"}, dir.path());
+    r = Kelvrant({"-M", "A03008.NMA", "out.03M", "1200", "259200"}, dir.path(), ini);
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("Terminating: Error Reading Meteorological Data.: At line 3 the Met. "
                          "file reader reports:\n\n  File contains met data with no time "
@@ -145,7 +139,6 @@ TEST(conversion_e2e, a_glonass_day_is_dated_next_to_its_message_times) {
         if (name.rfind("ION", 0) == 0) ion = name;
     }
     const auto r = Kelvrant(
-        test::KelvrantExe(),
         {"-I", b, e, s, ion, "-O", "day.obs", "-N", "day.nav", "-G", "day.gnav"}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
 

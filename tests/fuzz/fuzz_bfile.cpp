@@ -16,19 +16,6 @@
 #include "rinex/ObsHeader.h"
 #include "run/HeaderFill.h"
 
-namespace {
-
-// One scratch index for the whole run, emptied before each input.
-std::FILE* IndexFile() {
-    static std::FILE* const file = std::tmpfile();
-    if (file == nullptr) __builtin_trap();
-    if (ftruncate(fileno(file), 0) != 0) __builtin_trap();
-    std::rewind(file);
-    return file;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxBinaryInput) return -1;
     static const kelvrant::FixedClock clock(1700000000);
@@ -38,13 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.get() == nullptr) return 0;
     {
         kelvrant::BFileReader headerOnly;
-        if (headerOnly.Open(input.get(), false, nullptr, false) == 1)
+        if (headerOnly.Open(input.get(), false, false) == 1)
             (void)kelvrant::IsGlonassReceiver(headerOnly.Header().ReceiverType());
         (void)headerOnly.TakeError();
     }
 
     kelvrant::BFileReader reader;
-    if (reader.Open(input.get(), true, IndexFile(), true) != 1) {
+    if (reader.Open(input.get(), true, true) != 1) {
         if (reader.TakeError() == 0) __builtin_trap();  // a failure always names its cause
         return 0;
     }

@@ -103,19 +103,29 @@ TEST_F(WriteWorker, publishes_the_rounded_share_of_epochs_written) {
     }
 }
 
-TEST_F(WriteWorker, a_stop_request_ends_after_the_current_epoch_with_a_closed_file) {
+TEST_F(WriteWorker, a_stop_request_publishes_nothing_and_says_so) {
+    test::WriteFile(dir_.File("out.97O"), "yesterday");
     ASSERT_TRUE(Start(BFileOf(10)));
     WorkerOptions options;
     options.progressObserver = [&](double p) {
         if (p >= 30) progress_.RequestStop();
     };
-    EXPECT_TRUE(RunConversionWorker(job_, files_, problems_, progress_, options));
+    EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_, options));
     EXPECT_TRUE(CloseRunFiles(files_));
+    ASSERT_EQ(problems_.problems.size(), 1u);
+    EXPECT_EQ(problems_.problems[0].title, "Conversion Cancelled");
+    EXPECT_EQ(problems_.problems[0].text, "Conversion cancelled; no files were written.");
+    EXPECT_EQ(test::ReadFile(job_.ObsFileName), "yesterday");
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".kelvrant-"), std::string::npos);
+}
+
+TEST_F(WriteWorker, a_whole_run_is_published_with_every_epoch) {
+    ASSERT_TRUE(Start(BFileOf(10)));
+    EXPECT_TRUE(RunConversionWorker(job_, files_, problems_, progress_));
     const std::string obs = test::ReadFile(job_.ObsFileName);
     EXPECT_NE(obs.find("END OF HEADER"), std::string::npos);
-    EXPECT_EQ(CountEpochLines(obs), 3);
-    EXPECT_EQ(obs.substr(obs.size() - 2), "\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("Kelvrant.~01")));
+    EXPECT_EQ(CountEpochLines(obs), 10);
 }
 
 TEST_F(WriteWorker, without_navigation_outputs_the_ephemerides_are_not_read) {
@@ -160,9 +170,38 @@ TEST_F(WriteWorker, a_met_reader_error_is_reported_with_its_line_and_fails_the_r
               "At line 13 the Met. file reader reports:\n\n  File contains met data with no "
               "time preceeding it.");
     EXPECT_TRUE(CloseRunFiles(files_));
-    // What came before the bad line stays in the file.
-    const std::string met = test::ReadFile(job_.MetOutFileName);
-    EXPECT_NE(met.find("  3  1  8  0  0 10 1013.2   25.3   45.0"), std::string::npos) << met;
+    // A failed run publishes nothing.
+    EXPECT_FALSE(std::filesystem::exists(job_.MetOutFileName));
+}
+
+TEST_F(WriteWorker, met_logs_that_cannot_make_a_whole_file_fail_and_leave_no_output) {
+    struct Case {
+        std::string log, text;
+    };
+    const std::vector<Case> cases = {
+        {"", "The meteorological file holds no record to convert; nothing was written."},
+        {"random text\nmore of it\n",
+         "The meteorological file holds no record to convert; nothing was written."},
+        {"$GPGXP,000010.00\n$GPXDR,P,1.0132,B,1,C,-999999,C,2,H,45.0,P,3\n",
+         "At line 2 the temperature (TD) reading does not fit its RINEX field; nothing was "
+         "written."},
+    };
+    for (const Case& c : cases) {
+        problems_.problems.clear();
+        progress_.Reset();
+        job_.MetRun = true;
+        job_.MetInFileName = dir_.File("A03245.NMA");
+        job_.MetOutFileName = dir_.File("SITE2451.03M");
+        job_.MetStartWeek = 1200;
+        job_.MetStartSeconds = 259200;
+        test::WriteFile(job_.MetInFileName, c.log);
+        ASSERT_TRUE(StartMetAutoRun(job_, files_, settings_, problems_));
+        EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_));
+        ASSERT_EQ(problems_.problems.size(), 1u) << c.log;
+        EXPECT_EQ(problems_.problems[0].text, c.text + "\n\n" + job_.MetInFileName);
+        CloseRunFiles(files_);
+        EXPECT_FALSE(std::filesystem::exists(job_.MetOutFileName));
+    }
 }
 
 TEST_F(WriteWorker, a_full_device_fails_the_run_naming_the_file) {

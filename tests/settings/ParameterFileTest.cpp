@@ -64,7 +64,7 @@ TEST_F(param_line, string_value_between_quotes_from_column_30) {
     EXPECT_EQ(comment, "a b c");
     EXPECT_EQ(Parse(Line("SITE_NAME", "  \"KELVIN\"")), 0);
     EXPECT_EQ(name, "KELV");  // cut to the field without error
-    // Without its closing quote the value would run into the line end: refused.
+    // Without its closing quote the line is in error (the file's reader names the line).
     EXPECT_EQ(Parse(Line("COMMENT1", "\"open end")), ParameterTable::kFormatError);
     EXPECT_EQ(Parse(Line("COMMENT1", "no quote")), ParameterTable::kFormatError);
     EXPECT_EQ(comment, "");  // cleared before the value is looked for

@@ -244,9 +244,10 @@ TEST(about_window, labels_and_menus) {
     EXPECT_EQ(about.windowTitle(), "About Kelvrant");
     EXPECT_EQ(about.findChild<QLabel*>("Label10")->text(),
               "RINEX from Ashtech Fomat File Conversion Program");
-    EXPECT_EQ(about.findChild<QLabel*>("ProductName")->text(), "(Kelvrant.exe)");
+    EXPECT_EQ(about.findChild<QLabel*>("ProductName")->text(), "(kelvrant)");
+    // The project's version as the build file states it.
     EXPECT_EQ(about.findChild<QLabel*>("Version")->text(),
-              "Version 1.6.03 (Oct. 30, 2003) for Windows-95/98/NT/2000");
+              QString("Version " KELVRANT_PROJECT_VERSION " for Linux (64-bit)"));
     EXPECT_EQ(about.findChild<QLabel*>("Label3")->text(), "By");
     EXPECT_EQ(about.findChild<QLabel*>("Label4")->text(), "Quillon");
     about.show();

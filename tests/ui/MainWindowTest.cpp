@@ -84,18 +84,23 @@ bool ShownBox(const QString& title, MessageBox::Record* found = nullptr) {
 const char* const kBadIni = "[WINDOWS]\nMAINWIN=1,10,x,800,600\n";
 
 TEST(main_window, first_start_in_empty_directory_writes_the_defaults) {
-    MessageBox::reset();
-    TempDir dir;
-    Args args({});
-    MainWindow window(1, args.argv(), OptionsIn(dir));
-    const std::string ini = dir.File("Kelvrant.INI");
-    MessageBox::Record box;
-    ASSERT_TRUE(ShownBox("ERROR: Could not open configuration file (i.e., .INI)", &box));
-    EXPECT_EQ(box.icon, MessageIcon::kStop);
-    EXPECT_EQ(box.text.toStdString(),
-              "A default set of parameters will be used and written the file " + ini + ".");
-    EXPECT_TRUE(fs::exists(ini));
-    EXPECT_EQ(window.IniPath(), ini);
+    // Beside the program, and in a user's configuration folder that does not exist yet.
+    for (const std::string configPath : {"", "cfg/kelvrant/Kelvrant.INI"}) {
+        MessageBox::reset();
+        TempDir dir;
+        StartupOptions options = OptionsIn(dir);
+        if (!configPath.empty()) options.configPath = dir.File(configPath);
+        Args args({});
+        MainWindow window(1, args.argv(), options);
+        const std::string ini = dir.File(configPath.empty() ? "Kelvrant.INI" : configPath);
+        MessageBox::Record box;
+        ASSERT_TRUE(ShownBox("ERROR: Could not open configuration file (i.e., .INI)", &box));
+        EXPECT_EQ(box.icon, MessageIcon::kStop);
+        EXPECT_EQ(box.text.toStdString(),
+                  "A default set of parameters will be used and written the file " + ini + ".");
+        EXPECT_TRUE(fs::exists(ini));
+        EXPECT_EQ(window.IniPath(), ini);
+    }
 }
 
 TEST(main_window, erroneous_configuration_answered_yes_is_rewritten) {

@@ -270,7 +270,9 @@ TEST_F(met_windows, typed_output_name_is_replaced_when_a_date_field_is_left) {
     win->OnOKBtnClick();
     EXPECT_TRUE(problems.problems.empty());
     EXPECT_EQ(ctx.files.MetOutFile.name, dir.File("typed.24M"));
-    EXPECT_TRUE(fs::exists(dir.File("typed.24M")));
+    // Prepared, not yet published: the output is a temporary beside its final name.
+    EXPECT_TRUE(fs::exists(ctx.files.MetOutFile.temporary));
+    EXPECT_FALSE(fs::exists(dir.File("typed.24M")));
 }
 
 TEST_F(met_windows, date_entries_are_checked_with_their_messages) {
@@ -361,8 +363,9 @@ TEST_F(met_windows, failed_preparation_keeps_the_window_open) {
     win->OnOKBtnClick();
     ASSERT_EQ(problems.problems.size(), 1u);
     EXPECT_EQ(problems.problems[0].title, "File Open Error");
-    EXPECT_EQ(problems.problems[0].text,
-              "Cannot Open Entered Input Meteorological File.\n\n" + dir.File("missing.NMA"));
+    EXPECT_EQ(problems.problems[0].text, "Cannot Open Entered Input Meteorological File.\n\n" +
+                                             dir.File("missing.NMA") +
+                                             ": No such file or directory");
     EXPECT_TRUE(win->isVisible());
     EXPECT_FALSE(win->HeadWin()->isVisible());
     EXPECT_EQ(menus, std::vector<bool>{false});

@@ -448,12 +448,14 @@ TEST_F(obs_windows, data_type_of_the_sample_offers_five_items) {
 TEST_F(obs_windows, cancel_in_the_header_window_closes_the_run_and_enables_menus) {
     ObsHeaderDialog* h = PrepareSample();
     ASSERT_TRUE(ctx.files.BFile.IsOpen());
-    const std::string scratch = ctx.files.ScratchFile.name;
-    ASSERT_TRUE(fs::exists(scratch));
+    // The outputs are unpublished temporaries: cancelling removes them, the final names stay.
+    const std::string temporary = ctx.files.ObsFile.temporary;
+    ASSERT_TRUE(fs::exists(temporary));
     Click(h, "CancelBtn");
     EXPECT_FALSE(h->isVisible());
     EXPECT_FALSE(ctx.files.BFile.IsOpen());
-    EXPECT_FALSE(fs::exists(scratch));
+    EXPECT_FALSE(fs::exists(temporary));
+    EXPECT_FALSE(fs::exists(ctx.files.ObsFile.name));
     EXPECT_EQ(menus, (std::vector<bool>{false, true}));
     EXPECT_EQ(progressStarts, 0);
 }
