@@ -475,8 +475,7 @@ TEST_F(e2e_rtklib, converted_glonass_session_gives_station_back) {
 // What a new user does: only the B- and E-file, a configuration created by this run. The
 // header must be complete (position, INTERVAL, LEAP SECONDS, MARKER NAME) and the station
 // still come back; without an ION file the GLONASS navigation file is left out.
-TEST(e2e_rtklib, bare_command_line_with_a_fresh_configuration_gives_station_back) {
-    if (!Prerequisites()) GTEST_SKIP() << "simulator or rnx2rtkp not available";
+TEST_F(e2e_rtklib, bare_command_line_with_a_fresh_configuration_gives_station_back) {
     TempDir dir;
     const SimulatedSession s = Simulate(dir, {"--receiver", "GG24", "--glonass", "--length", "3600",
                                               "--interval", "30", "--seed", "11"});
