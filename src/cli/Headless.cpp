@@ -153,15 +153,7 @@ bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out,
     return true;
 }
 
-std::string ConfigPathFromCommandLine(int argc, const char* const* argv) {
-    ConversionJob job;
-    CommandLineExtras extras;
-    RecordingProblemSink ignored;  // a rejected command line is reported by the real parse
-    ScanCommandLine(argc, argv, job, extras, ignored);
-    return extras.configPath;
-}
-
-int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
+int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
                 ProblemSink& problems, std::FILE* usageOut) {
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
@@ -187,6 +179,8 @@ int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
 
     ConfigStore config;
     config.ResetToStartup();
+    // --config names the file for this run; otherwise the one settled at start-up.
+    const std::string iniPath = extras.configPath.empty() ? defaultIniPath : extras.configPath;
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 
@@ -231,11 +225,15 @@ int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
         workerOk = RunConversionWorker(job, files, counted, progress);
     }
 
-    // Described before the files are closed: the readers still hold the counts.
     RunSummary written = DescribeRunOutputs(job, files);
-    CloseRunFiles(files);
+    std::vector<std::string> failedOutputs;
+    const bool closed = CloseRunFiles(files, &failedOutputs);
+    for (const std::string& name : failedOutputs) {
+        counted.Report(runtext::kWriteErrorTitle,
+                       std::string(runtext::kWriteError) + "\n\n" + name);
+    }
     // An unattended run never writes the configuration file back.
-    if (!workerOk) return finish(kExitRunFailed);
+    if (!(workerOk && closed)) return finish(kExitRunFailed);
     summary.files = std::move(written.files);
     MeasureOutputs(summary);
     return finish(kExitSuccess);

@@ -30,10 +30,6 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
 /// display): true with `status` set when the command line asked one of them.
 bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status);
 
-/// The configuration file named by --config (empty: none, or a command line that cannot be
-/// read; its problem is reported when it is parsed for the run).
-std::string ConfigPathFromCommandLine(int argc, const char* const* argv);
-
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
 /// configuration file `iniPath` is read, the command line parsed and its conversion prepared
