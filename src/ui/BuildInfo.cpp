@@ -15,26 +15,12 @@ static void InitIconResource() {
 
 namespace kelvrant {
 
-QString ProgramVersion() {
-    return QStringLiteral(KELVRANT_UI_VERSION);
-}
-
 QString BuildWordSize() {
     return QStringLiteral("%1-bit").arg(QSysInfo::WordSize);
 }
 
 QString MainCaption() {
     return QStringLiteral("Ashtech Raw to RINEX Converter (%1) -- Quillon").arg(BuildWordSize());
-}
-
-QString AboutVersionLine() {
-#if defined(Q_OS_LINUX)
-    const QString platform = QStringLiteral("Linux");
-#else
-    const QString platform = QSysInfo::productType();
-#endif
-    return QStringLiteral("Version %1 for %2 (%3)")
-        .arg(ProgramVersion(), platform, BuildWordSize());
 }
 
 QIcon ApplicationIcon() {
