@@ -92,7 +92,8 @@ mkdir "$work/desk"
 cp "$root"/samples/BKELVA26.342 "$root"/samples/EKELVA26.342 "$root"/samples/SKELVA26.342 \
    "$root"/samples/ION26.342 "$work/desk"/
 cd "$work/desk"
-QT_LOGGING_RULES="kelvrant.result.info=true" "$kelvrant" >"$work/app.log" 2>&1 &
+KELVRANT_CONFIG="$work/Kelvrant.INI" QT_LOGGING_RULES="kelvrant.result.info=true" "$kelvrant" \
+  >"$work/app.log" 2>&1 &
 app_pid=$!
 files="$(window_named "RINEX Conversion File Selection Window")"
 
@@ -117,7 +118,7 @@ shot header-1366x768.png
 xdotool windowactivate --sync "$header" key --clearmodifiers Return
 # The configuration leaves clock adjustment off for this GLONASS receiver: continue as it is.
 for _ in $(seq 30); do
-  ask="$(xdotool search --onlyvisible --name "^WARNING: Non-GLONASS option selected.$" 2>/dev/null | tail -1)"
+  ask="$(xdotool search --onlyvisible --name "^WARNING: Non-GLONASS option selected.$" 2>/dev/null | tail -1 || true)"
   if [[ -n "$ask" ]]; then xdotool windowactivate --sync "$ask" key --clearmodifiers Return; break; fi
   sleep 0.1
 done
