@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     if (int status = 0; kelvrant::AnswerInformationRequest(argc, argv, stdout, status))
         return status;
     // The configuration file's place is settled once, before anything reads it.
-    const std::string iniPath = kelvrant::ResolveConfigPath(
-        kelvrant::ConfigLocationFromEnvironment(argc > 0 ? argv[0] : nullptr));
+    const std::string iniPath = kelvrant::ResolveConfigPath(kelvrant::ConfigLocationFromEnvironment(
+        argc > 0 ? argv[0] : nullptr, kelvrant::CommandLineConfigPath(argc, argv)));
 #ifdef KELVRANT_HAVE_UI
     if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv, iniPath);
 #endif

@@ -22,6 +22,7 @@
 #include "run/RunFiles.h"
 #include "run/RunSummary.h"
 #include "settings/ConfigFile.h"
+#include "settings/ConfigLocation.h"
 #include "settings/HeaderSettings.h"
 #include "settings/NewConfiguration.h"
 
@@ -153,6 +154,15 @@ bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out,
     return true;
 }
 
+std::string CommandLineConfigPath(int argc, const char* const* argv) {
+    if (argc <= 1) return {};
+    ConversionJob job;
+    CommandLineExtras extras;
+    RecordingProblemSink ignored;
+    if (!ScanCommandLine(argc, argv, job, extras, ignored)) return {};
+    return extras.configPath;
+}
+
 int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
                 ProblemSink& problems, std::FILE* usageOut) {
     if (argc <= 1) {
@@ -180,7 +190,9 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     ConfigStore config;
     config.ResetToStartup();
     // --config names the file for this run; otherwise the one settled at start-up.
-    const std::string iniPath = extras.configPath.empty() ? defaultIniPath : extras.configPath;
+    const std::string iniPath = extras.configPath.empty()
+                                    ? defaultIniPath
+                                    : ResolveConfigPath({extras.configPath, {}, {}, {}});
     job.SaveConfigOnExit = true;
     LoadConfiguration(config, iniPath, job, problems);
 

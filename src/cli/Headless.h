@@ -30,6 +30,10 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
 /// display): true with `status` set when the command line asked one of them.
 bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out, int& status);
 
+/// The file named by --config FILE on the command line; empty when none is named (or the
+/// command line is rejected, which the parse proper reports).
+std::string CommandLineConfigPath(int argc, const char* const* argv);
+
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
 /// configuration file `iniPath` is read, the command line parsed and its conversion prepared

@@ -2,10 +2,7 @@
 #include "cli/HelpText.h"
 
 #include "cli/LongOptions.h"
-
-#ifndef KELVRANT_VERSION
-#define KELVRANT_VERSION "unknown"
-#endif
+#include "version/Version.h"
 
 namespace kelvrant {
 namespace {
@@ -105,7 +102,7 @@ std::string HelpText(std::string_view exeFileName) {
 }
 
 std::string VersionText() {
-    return std::string("kelvrant ") + KELVRANT_VERSION + "\n";
+    return std::string("kelvrant ") + KelvrantVersion() + "\n";
 }
 
 }  // namespace kelvrant

@@ -14,8 +14,6 @@
 
 #include "ui/BuildInfo.h"
 
-#include "version/Version.h"
-
 namespace kelvrant {
 
 AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
@@ -35,15 +33,11 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent)
     programIcon->setPixmap(ApplicationIcon().pixmap(48, 48));
     panelLayout->addWidget(programIcon, 0, Qt::AlignHCenter);
 
-    // This build: its release number, system and word size.
-    const QString version = QString("Version %1 for Linux (%2-bit)")
-                                .arg(QString::fromUtf8(KelvrantVersion()))
-                                .arg(QT_POINTER_SIZE * 8);
     // Top to bottom: name, program file, version, author, then the liability notice lines.
     const std::pair<const char*, QString> labels[] = {
         {"Label10", "RINEX from Ashtech Fomat File Conversion Program"},
         {"ProductName", "(kelvrant)"},
-        {"Version", version},
+        {"Version", AboutVersionLine()},
         {"Label3", "By"},
         {"Label4", "Quillon"},
         {"Comments", "      "},

@@ -7,6 +7,8 @@
 #include <QSvgRenderer>
 #endif
 
+#include "version/Version.h"
+
 // The icon resource lives in a static library: it is registered explicitly, or the linker
 // would drop it as unreferenced.
 static void InitIconResource() {
@@ -16,7 +18,7 @@ static void InitIconResource() {
 namespace kelvrant {
 
 QString ProgramVersion() {
-    return QStringLiteral(KELVRANT_UI_VERSION);
+    return QString::fromUtf8(KelvrantVersion());
 }
 
 QString BuildWordSize() {
