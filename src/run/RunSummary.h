@@ -32,8 +32,9 @@ struct RunSummary {
     int exitStatus = 0;
 };
 
-/// The outputs the run has open, named as the job names them, with the observation counts.
-/// Called before the files are closed; sizes are 0 until MeasureOutputs.
+/// The outputs the run made, named as the job names them, with the observation counts.
+/// Called after the run and before the files are closed (the readers still hold the counts);
+/// sizes are 0 until MeasureOutputs.
 RunSummary DescribeRunOutputs(const ConversionJob& job, const RunFileSet& files);
 
 /// Fills in each output's size from the file system (after the files were closed).
