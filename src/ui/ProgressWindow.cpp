@@ -232,7 +232,7 @@ void ProgressWindow::Finish() {
         ReleaseWorker(true);
     }
     // What was written is read before the files close (their names, the epoch index).
-    result_ = RunResult::FromRun(context_.files, context_.files.MetInFile.IsOpen());
+    result_ = RunResult::FromRun(context_.job, context_.files);
     std::vector<std::string> failedOutputs;
     const bool closed = CloseRunFiles(context_.files, &failedOutputs);
     if (context_.problems != nullptr) {

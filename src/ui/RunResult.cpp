@@ -8,6 +8,7 @@
 
 #include "geo/GpsTime.h"
 #include "run/RunFiles.h"
+#include "run/RunSummary.h"
 
 namespace kelvrant {
 namespace {
@@ -42,22 +43,19 @@ QString FormatFileSize(std::int64_t bytes) {
     return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
 }
 
-RunResult RunResult::FromRun(const RunFileSet& files, bool metRun) {
+RunResult RunResult::FromRun(const ConversionJob& job, const RunFileSet& files) {
     RunResult result;
-    result.metRun = metRun;
-    result.inputFile = metRun ? files.MetInFile.name : files.BFile.name;
-    for (const OutputFile* output :
-         {&files.ObsFile, &files.NavFile, &files.NavGFile, &files.MetOutFile}) {
-        if (!output->name.empty()) result.outputs.push_back({output->name, -1});
-    }
-    if (!metRun && files.BFile.IsOpen()) {
-        result.epochs = static_cast<std::int64_t>(files.ObsReader.LastEpochIndex()) + 1;
-        const ObsHeaderRecord& header = files.ObsHeader;
-        result.hasTimeSpan = header.lastPresent != 0 && result.epochs > 0;
-        result.firstWeek = header.firstWeek;
-        result.firstSeconds = header.firstSeconds;
-        result.lastWeek = header.lastWeek;
-        result.lastSeconds = header.lastSeconds;
+    result.metRun = files.MetInFile.IsOpen();
+    result.inputFile = result.metRun ? job.MetInFileName : job.BFileName;
+    for (const OutputSummary& output : DescribeRunOutputs(job, files).files) {
+        result.outputs.push_back({output.path, -1});
+        if (!output.hasObservations) continue;
+        result.epochs = output.epochs;
+        result.hasTimeSpan = output.epochs > 0;
+        result.firstWeek = output.firstWeek;
+        result.firstSeconds = output.firstSeconds;
+        result.lastWeek = output.lastWeek;
+        result.lastSeconds = output.lastSeconds;
     }
     return result;
 }

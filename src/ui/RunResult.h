@@ -11,6 +11,7 @@
 
 namespace kelvrant {
 
+struct ConversionJob;
 struct RunFileSet;
 
 /// The text shown when a run was cancelled.
@@ -35,8 +36,9 @@ struct RunResult {
     double lastSeconds = 0.0;
     QStringList warnings;  ///< titles of the problems reported during the run
 
-    /// Takes the outputs, epochs and time span from a run's files (before they are closed).
-    static RunResult FromRun(const RunFileSet& files, bool metRun);
+    /// Takes the outputs, epochs and time span from the run's summary (the one the command
+    /// line prints), before the run's files are closed.
+    static RunResult FromRun(const ConversionJob& job, const RunFileSet& files);
     /// Looks up each output's size on disk (after the files are closed).
     void MeasureOutputs();
 
