@@ -5,7 +5,9 @@
 // and prints the ratio; and converts a 1-hour session to show that the peak memory does not
 // grow with the session's length. The sessions are simulated once into the temp directory.
 //
-// Usage: bench_convert_day [runs] (default 5; the best and the median run are reported)
+// Usage: bench_convert_day [runs] [other-kelvrant] (default 5 runs; the best and the median run
+// are reported). With another build of the program (an earlier one, say), both convert the day
+// in turns, so that their figures come from the same run under the same load.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -136,10 +138,9 @@ bool Simulate(long length, Session& session) {
     return true;
 }
 
-ChildRun Convert(const Session& s) {
-    return Run(
-        {KELVRANT_EXE, "-I", s.bfile.string(), s.efile.string(), "-O", "day.obs", "-N", "day.nav"},
-        s.dir.string(), (s.dir / "convert.log").string());
+ChildRun Convert(const Session& s, const std::string& exe = KELVRANT_EXE) {
+    return Run({exe, "-I", s.bfile.string(), s.efile.string(), "-O", "day.obs", "-N", "day.nav"},
+               s.dir.string(), (s.dir / "convert.log").string());
 }
 
 // convbin takes one input argument; its wildcard lets it read our navigation file beside the
@@ -190,6 +191,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the conversion failed, see %s\n",
                      (day.dir / "convert.log").string().c_str());
         return 1;
+    }
+
+    if (argc > 2) {
+        // Turn about, so that a change of load hits both programs alike.
+        const std::string other = argv[2];
+        bool otherTurn = false;
+        const auto turn = [&] {
+            otherTurn = !otherTurn;
+            return Convert(day, otherTurn ? other : std::string(KELVRANT_EXE));
+        };
+        std::vector<ChildRun> mine;
+        std::vector<ChildRun> theirs;
+        for (int i = 0; i < 2 * runs; ++i)
+            (i % 2 == 0 ? theirs : mine).push_back(turn());
+        for (auto* v : {&mine, &theirs})
+            std::sort(v->begin(), v->end(),
+                      [](const ChildRun& a, const ChildRun& b) { return a.seconds < b.seconds; });
+        std::printf("this build : best %.3f s, median %.3f s (cpu %.3f s)\n", mine.front().seconds,
+                    mine[mine.size() / 2].seconds, mine[mine.size() / 2].cpuSeconds);
+        std::printf("%-11s: best %.3f s, median %.3f s (cpu %.3f s)\n", other.c_str(),
+                    theirs.front().seconds, theirs[theirs.size() / 2].seconds,
+                    theirs[theirs.size() / 2].cpuSeconds);
     }
 
     const Summary ours = Repeat(runs, [&] { return Convert(day); });

@@ -1,5 +1,6 @@
-// Throughput of the observation epoch writer: a 24-hour, 1-second session of 12 GPS
-// satellites with all seven observables, synthesized in memory and written to /dev/null.
+// Throughput of the observation epoch conversion and writing: a 24-hour, 1-second session of
+// 12 GPS satellites with all seven observables, synthesized in memory, converted and written
+// to /dev/null.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,9 +9,11 @@
 
 #include "ashtech/BFileReader.h"
 #include "ashtech/ByteOrder.h"
-#include "rinex/LineWriter.h"
-#include "rinex/ObsEpoch.h"
+#include "convert/EpochConverter.h"
+#include "geo/Clock.h"
 #include "rinex/ObsHeader.h"
+#include "rinex/ObsWriter.h"
+#include "rinex/TextSink.h"
 
 namespace {
 
@@ -58,16 +61,29 @@ std::vector<Epoch> MakeSession() {
 
 // Writes the whole session's epochs (after the header) and returns the bytes of epochs.
 long WriteSession(std::FILE* out, const std::vector<Epoch>& session) {
-    const int slot = OpenObs(out, "Kelvrant", 0, 2300, 345600.0, kDataL1CP_L2P, 1, 1, 1, 0);
+    const SystemClock clock;
+    FileSink sink(out);
+    ObsWriter writer(sink, {"Kelvrant", clock});
     ObsHeaderRecord header;
     SetObservationTypes(header, kDataL1CP_L2P, false);
-    WriteObsHeader(slot, header);
+    writer.WriteHeader(header);
+    sink.Finish();
     const long start = std::ftell(out);
-    for (const Epoch& ep : session)
-        WriteObsEpoch(slot, ep.record, ep.satellites);
-    std::fflush(out);
+    ConvertOptions options;
+    options.dataType = kDataL1CP_L2P;
+    options.smoothing = true;
+    options.siteChanges = true;
+    options.observables.fill(true);
+    options.firstWeek = 2300;
+    options.firstSeconds = 345600.0;
+    EpochConverter converter(options);
+    ObservationEpoch converted;
+    for (const Epoch& ep : session) {
+        converter.Convert(ep.record, ep.satellites, converted);
+        writer.WriteEpoch(converted);
+    }
+    sink.Finish();
     const long end = std::ftell(out);
-    CloseObs(slot);
     return end - start;
 }
 

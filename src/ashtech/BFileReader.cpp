@@ -29,13 +29,6 @@ std::string FixedText(const std::uint8_t* p, std::size_t width) {
     return s;
 }
 
-bool IsGlonassReceiver(std::string_view receiverType) {
-    std::string upper;
-    for (char c : receiverType)
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper == "Z18" || upper == "GG24" || upper == "GG-XXIV";
-}
-
 namespace {
 
 constexpr std::size_t kSatPrefixSize = 4;

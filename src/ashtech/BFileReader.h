@@ -226,7 +226,4 @@ class BFileReader {
 /// empty text when the file cannot be opened or its header is not valid.
 std::string ReadBFileReceiverType(const std::string& path);
 
-/// True when the receiver type is a GPS+GLONASS model ("Z18", "GG24", "GG-XXIV", any case).
-bool IsGlonassReceiver(std::string_view receiverType);
-
 }  // namespace kelvrant

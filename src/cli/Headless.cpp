@@ -92,7 +92,7 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
         problems.Report(
             "ERROR: Could not open configuration file (i.e., .INI)",
             "A default set of parameters will be used and written the file " + iniPath + ".");
-        ApplyNewConfigurationDefaults(config.Settings(), NowUtc());
+        ApplyNewConfigurationDefaults(config.Settings(), NowUtc(SystemClock()));
         config.WriteConfigFile(iniPath);
     } else if (read.result == 0) {
         // Nobody can answer the question of the window: the file is left as it is and not
@@ -176,7 +176,7 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
         return kExitBadCommand;
     }
 
-    ConversionJob job = MakeDefaultJob();
+    ConversionJob job = MakeDefaultJob(SystemClock());
     CommandLineExtras extras;
     // Scanned before the configuration is read: --help and --version need none, --config
     // names it.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "ashtech/BFileReader.h"
+#include "convert/ReceiverModels.h"
 #include "run/OutputNames.h"
 
 namespace kelvrant {
@@ -106,7 +107,7 @@ bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names) {
     names.navFile = std::move(outputs.nav);
     names.navGFile = std::move(outputs.navG);
     // Only GPS+GLONASS receivers get a GLONASS navigation file.
-    if (!IsGlonassReceiver(ReadBFileReceiverType(bFileName))) names.navGFile.clear();
+    if (!TracksGlonass(ReadBFileReceiverType(bFileName))) names.navGFile.clear();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ashtech/BFileReader.h"
+#include "convert/ReceiverModels.h"
 #include "run/HeaderFill.h"
 
 namespace kelvrant {
@@ -102,7 +103,7 @@ int DataTypeCodeOfItem(std::string_view text) {
 }
 
 bool NeedsGlonassClockWarning(std::string_view receiverType) {
-    return receiverType == "Z18" || receiverType == "GG24" || receiverType == "GG-XXIV";
+    return TracksGlonass(receiverType);
 }
 
 bool SiteDataSupplied(const RunFileSet& files) {

@@ -68,8 +68,8 @@ std::string_view DataTypeItemText(int code);
 /// The code of an item text; 3 when the text is none of the six.
 int DataTypeCodeOfItem(std::string_view text);
 
-/// True for the receiver types that need clock adjustments for GLONASS data: "Z18", "GG24" and
-/// "GG-XXIV", compared exactly.
+/// True for the receiver types that need clock adjustments for GLONASS data: the GPS+GLONASS
+/// models ("Z18", "GG24", "GG-XXIV", any case).
 bool NeedsGlonassClockWarning(std::string_view receiverType);
 
 /// What the header data window shows and edits.

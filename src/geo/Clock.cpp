@@ -1,22 +1,7 @@
-// The process-wide clock (see Clock.h).
+// The UTC break-down of clock times (see Clock.h).
 #include "geo/Clock.h"
 
-#include <atomic>
-
 namespace kelvrant {
-namespace {
-const SystemClock kSystemClock;
-std::atomic<const Clock*> gClock{nullptr};
-}  // namespace
-
-const Clock& CurrentClock() {
-    const Clock* c = gClock.load();
-    return c != nullptr ? *c : kSystemClock;
-}
-
-void SetCurrentClock(const Clock* clock) {
-    gClock.store(clock);
-}
 
 UtcTime ToUtc(std::time_t t) {
     std::tm tm{};

@@ -1,5 +1,6 @@
 // The wall clock: the one source of "now" (PGM / RUN BY / DATE lines, today's date for the met
-// start time). Tests install a fixed clock so that whole RINEX files compare byte for byte.
+// start time). It is passed to whoever needs it; tests pass a fixed clock so that whole RINEX
+// files compare byte for byte.
 #pragma once
 
 #include <cstdint>
@@ -39,16 +40,11 @@ class FixedClock final : public Clock {
     std::time_t t_;
 };
 
-/// The process-wide clock (the system clock unless a test installed another).
-const Clock& CurrentClock();
-/// Installs a clock (nullptr restores the system clock). The clock must outlive its use.
-void SetCurrentClock(const Clock* clock);
-
 /// Breaks a time down in UTC (never local time). The year is made four-digit the way the
 /// writers print it: years since 1900 plus 1900 below 200, plus another 100 below 1970.
 UtcTime ToUtc(std::time_t t);
-inline UtcTime NowUtc() {
-    return ToUtc(CurrentClock().Now());
+inline UtcTime NowUtc(const Clock& clock) {
+    return ToUtc(clock.Now());
 }
 
 }  // namespace kelvrant

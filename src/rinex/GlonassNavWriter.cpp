@@ -2,12 +2,10 @@
 #include "rinex/GlonassNavWriter.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <string>
 
 #include "rinex/GpsNavWriter.h"
-#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 namespace {
@@ -15,36 +13,6 @@ namespace {
 constexpr double kMoscowOffset = 10800.0;  // Moscow time is UTC + 3 h
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kWeek = 604800;
-
-// The comment lines written at open, so that the rewrite has exactly as many lines.
-std::array<int, kWriterSlotCount> gCommentLines{};
-
-// True for an open slot; otherwise the writers' bad-slot error is recorded.
-bool CheckSlot(int slot) {
-    if (SlotIsOpen(slot)) return true;
-    WriteRawText(slot, "");  // writes nothing: it only sets the error of an invalid slot
-    return false;
-}
-
-void WriteHeader(int slot, const NavHeaderRecord& header, int comments) {
-    WriteHeaderLine(slot, "%9.2lf           GLONASS NAVMESS DATA                    %20.20s", 2.01,
-                    label::kVersionType.data());
-    WritePgmRunByDateLine(slot, header.runBy);
-    for (int i = 0; i < comments; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        WriteCommentLine(slot, i < header.commentCount ? header.comments[k] : std::string());
-    }
-    std::string line =
-        Format("%6ld%6ld%6ld", static_cast<long>(header.correctionYear),
-               static_cast<long>(header.correctionMonth), static_cast<long>(header.correctionDay));
-    FormatDValue(line, "   %19.11le", header.correction);
-    AppendFormat(&line, "                    %20.20s", label::kCorrToSystemTime.data());
-    WriteHeaderText(slot, line);
-    WriteHeaderLine(slot, "%6ld                                                      %20.20s",
-                    static_cast<long>(header.leapSeconds), label::kLeapSeconds.data());
-    WriteHeaderLine(slot, "                                                            %20.20s",
-                    label::kEndOfHeader.data());
-}
 
 }  // namespace
 
@@ -94,31 +62,56 @@ void SetGlonassCorrection(NavHeaderRecord& header, const AshNavRecord& record) {
     header.correction = -record.TauC();
 }
 
-int OpenGlonassNav(std::string_view programName, std::FILE* file, const NavHeaderRecord& header) {
-    const int slot = ClaimWriterSlot(file, programName);
-    if (slot < 0) return -1;
-    const int comments = std::clamp<int>(header.commentCount, 0, NavHeaderRecord::kMaxComments);
-    gCommentLines[static_cast<std::size_t>(slot)] = comments;
-    WriteHeader(slot, header, comments);
-    return slot;
+GlonassNavWriter::GlonassNavWriter(TextSink& sink, const WriterOptions& options)
+    : options_(options), lines_(sink) {}
+
+void GlonassNavWriter::SetHeader(const NavHeaderRecord& header) {
+    header_ = header;
 }
 
-int WriteGlonassNavRecord(int slot, int satellite, const AshNavRecord& record) {
-    if (!CheckSlot(slot)) return 0;
-    if (satellite <= 32) return 1;
+void GlonassNavWriter::WriteHeader() {
+    headerWritten_ = true;
+    lines_.HeaderLine("%9.2lf           GLONASS NAVMESS DATA                    %20.20s", 2.01,
+                      label::kVersionType.data());
+    lines_.PgmRunByDate(options_, header_.runBy);
+    const int comments = std::clamp<int>(header_.commentCount, 0, NavHeaderRecord::kMaxComments);
+    for (int i = 0; i < comments; ++i)
+        lines_.Comment(header_.comments[static_cast<std::size_t>(i)]);
+    line_ = Format("%6ld%6ld%6ld", static_cast<long>(header_.correctionYear),
+                   static_cast<long>(header_.correctionMonth),
+                   static_cast<long>(header_.correctionDay));
+    FormatDValue(line_, "   %19.11le", header_.correction);
+    AppendFormat(&line_, "                    %20.20s", label::kCorrToSystemTime.data());
+    lines_.HeaderText(line_);
+    lines_.HeaderLine("%6ld                                                      %20.20s",
+                      static_cast<long>(header_.leapSeconds), label::kLeapSeconds.data());
+    lines_.HeaderLine("                                                            %20.20s",
+                      label::kEndOfHeader.data());
+}
+
+void GlonassNavWriter::Finish() {
+    if (!headerWritten_) WriteHeader();
+}
+
+void GlonassNavWriter::WriteRecord(const AshNavRecord& record) {
+    if (record.IsGps()) return;
+    if (!headerWritten_) {
+        SetGlonassCorrection(header_, record);
+        WriteHeader();
+    }
 
     std::int32_t week = 0;
     double seconds = 0.0;
     GlonassEpoch(record, week, seconds);
     const CalendarTime epoch = GpsToCalendar(week, seconds + 0.000000001);
 
-    std::string line = Format("%2d %02ld %2d %2d %2d %2d%5.1lf", satellite - 32,
-                              static_cast<long>(TwoDigitYear(epoch.year)), epoch.month, epoch.day,
-                              epoch.hour, epoch.minute, epoch.seconds);
-    FormatDValue(line, " %18.11le", -static_cast<double>(record.TauN()));
-    FormatDValue(line, " %18.11le", record.GammaN());
-    FormatDValue(line, " %18.11le", GlonassFrameTime(record));
-    WriteDataText(slot, line);
+    line_ = Format("%2d %02ld %2d %2d %2d %2d%5.1lf", record.satellite - 32,
+                   static_cast<long>(TwoDigitYear(epoch.year)), epoch.month, epoch.day, epoch.hour,
+                   epoch.minute, epoch.seconds);
+    FormatDValue(line_, " %18.11le", -static_cast<double>(record.TauN()));
+    FormatDValue(line_, " %18.11le", record.GammaN());
+    FormatDValue(line_, " %18.11le", GlonassFrameTime(record));
+    lines_.DataText(line_);
 
     const double rows[3][4] = {
         {record.PosX() * 0.001, record.VelX() * 0.001, record.AccX() * 0.001,
@@ -129,29 +122,12 @@ int WriteGlonassNavRecord(int slot, int satellite, const AshNavRecord& record) {
          static_cast<double>(record.Age())},
     };
     for (const auto& row : rows) {
-        line.clear();
-        FormatDValue(line, "    %18.11le", row[0]);
+        line_.clear();
+        FormatDValue(line_, "    %18.11le", row[0]);
         for (int i = 1; i < 4; ++i)
-            FormatDValue(line, " %18.11le", row[i]);
-        WriteDataText(slot, line);
+            FormatDValue(line_, " %18.11le", row[i]);
+        lines_.DataText(line_);
     }
-    return 1;
-}
-
-int RewriteGlonassNavHeader(int slot, const NavHeaderRecord& header) {
-    if (!CheckSlot(slot)) return 0;
-    std::FILE* file = SlotFile(slot);
-    const long position = std::ftell(file);
-    // A file that cannot go back to its start keeps its first header rather than getting a
-    // second one at its end.
-    if (position < 0 || std::fseek(file, 0, SEEK_SET) != 0) return 0;
-    WriteHeader(slot, header, gCommentLines[static_cast<std::size_t>(slot)]);
-    if (position > 0) std::fseek(file, position, SEEK_SET);
-    return 1;
-}
-
-int CloseGlonassNav(int slot) {
-    return ReleaseWriterSlot(slot);
 }
 
 }  // namespace kelvrant

@@ -3,11 +3,10 @@
 // shared with the GLONASS navigation writer.
 #pragma once
 
-#include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "ashtech/EFileReader.h"
+#include "rinex/LineWriter.h"
 #include "rinex/NavHeader.h"
 
 namespace kelvrant {
@@ -19,16 +18,19 @@ namespace kelvrant {
 [[gnu::format(printf, 2, 0)]] void FormatDValue(std::string& line, const char* format,
                                                 double value);
 
-/// Claims a writer slot for `file` (not owned, open for binary writing at its start), stores
-/// the program name and the angle-factor flag (nonzero: the record angles are in radians;
-/// zero: they are in semicircles and multiplied by pi) and writes the whole header.
-/// The slot 0..11, or -1 (no file, no free slot).
-int OpenGpsNav(std::string_view programName, int anglesInRadians, std::FILE* file,
-               const NavHeaderRecord& header);
-/// Writes the eight lines of a GPS record. 1 on success, also when nothing is written because
-/// `satellite` is above 32; 0 for an invalid slot or one without file.
-int WriteGpsNavRecord(int slot, int satellite, const AshNavRecord& record);
-/// Frees the slot without closing the file. 1, or 0 for a slot number outside 0..11.
-int CloseGpsNav(int slot);
+class GpsNavWriter {
+  public:
+    GpsNavWriter(TextSink& sink, const WriterOptions& options);
+
+    void WriteHeader(const NavHeaderRecord& header);
+    /// Writes the eight lines of a GPS record (angles in radians, as the E-file reader gives
+    /// them); a GLONASS record (satellite above 32) writes nothing.
+    void WriteRecord(const AshNavRecord& record);
+
+  private:
+    WriterOptions options_;
+    LineWriter lines_;
+    std::string line_;
+};
 
 }  // namespace kelvrant

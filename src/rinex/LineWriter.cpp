@@ -1,44 +1,11 @@
-// Writer slots and line writers (see LineWriter.h).
+// The shared line forms (see LineWriter.h).
 #include "rinex/LineWriter.h"
 
-#include <array>
 #include <cstdarg>
-#include <string>
-
-#include "geo/Clock.h"
+#include <cstdio>
 
 namespace kelvrant {
 namespace {
-
-struct Slot {
-    std::FILE* file = nullptr;
-    std::string programName;
-    int angleFactorFlag = 1;
-    bool writeFailed = false;
-};
-
-std::array<Slot, kWriterSlotCount> gSlots;
-int gError = kWriterOk;
-bool gInitialised = false;
-// The line buffer shared by all slots; it grows for over-long lines instead of cutting them.
-std::string gLine;
-
-void Initialise() {
-    if (gInitialised) return;
-    for (Slot& s : gSlots)
-        s = Slot{};
-    gLine.reserve(256);
-    gInitialised = true;
-}
-
-Slot* OpenSlot(int slot) {
-    if (slot < 0 || slot >= kWriterSlotCount ||
-        gSlots[static_cast<std::size_t>(slot)].file == nullptr) {
-        gError = kWriterBadSlot;
-        return nullptr;
-    }
-    return &gSlots[static_cast<std::size_t>(slot)];
-}
 
 void VFormatInto(std::string& out, const char* format, std::va_list args) {
     std::va_list copy;
@@ -57,142 +24,63 @@ void VFormatInto(std::string& out, const char* format, std::va_list args) {
     out.resize(old + static_cast<std::size_t>(n));
 }
 
-int Emit(Slot& s, std::string_view bytes) {
-    if (bytes.empty()) return 1;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), s.file) != bytes.size()) s.writeFailed = true;
-    return 1;
-}
-
-int EmitHeader(Slot& s, std::string& line) {
-    line.resize(80, ' ');
-    line.append("\r\n");
-    return Emit(s, line);
-}
-
-int EmitData(Slot& s, std::string& line) {
-    std::size_t end = line.size();
-    while (end > 0 && line[end - 1] == ' ')
-        --end;
-    line.resize(end);
-    line.append("\r\n");
-    return Emit(s, line);
-}
-
 }  // namespace
 
-int WriterError() {
-    return gError;
+void LineWriter::EndHeaderLine() {
+    line_.resize(80, ' ');
+    line_.append("\r\n");
+    sink_.Write(line_);
 }
 
-int TakeWriterError() {
-    const int e = gError;
-    gError = kWriterOk;
-    return e;
+void LineWriter::EndDataLine() {
+    std::size_t end = line_.size();
+    while (end > 0 && line_[end - 1] == ' ')
+        --end;
+    line_.resize(end);
+    line_.append("\r\n");
+    sink_.Write(line_);
 }
 
-void SetWriterError(int code) {
-    gError = code;
-}
-
-int ClaimWriterSlot(std::FILE* file, std::string_view programName) {
-    Initialise();
-    if (file == nullptr) {
-        gError = kWriterNoFile;
-        return -1;
-    }
-    for (int i = 0; i < kWriterSlotCount; ++i) {
-        Slot& s = gSlots[static_cast<std::size_t>(i)];
-        if (s.file == nullptr) {
-            s.file = file;
-            s.programName.assign(programName.substr(0, 20));
-            s.writeFailed = false;
-            return i;
-        }
-    }
-    gError = kWriterNoFreeSlot;
-    return -1;
-}
-
-int ReleaseWriterSlot(int slot) {
-    if (slot < 0 || slot >= kWriterSlotCount) {
-        gError = kWriterBadSlot;
-        return 0;
-    }
-    Slot& s = gSlots[static_cast<std::size_t>(slot)];
-    s.file = nullptr;
-    s.programName.clear();
-    return 1;
-}
-
-bool SlotIsOpen(int slot) {
-    return slot >= 0 && slot < kWriterSlotCount &&
-           gSlots[static_cast<std::size_t>(slot)].file != nullptr;
-}
-
-std::FILE* SlotFile(int slot) {
-    return SlotIsOpen(slot) ? gSlots[static_cast<std::size_t>(slot)].file : nullptr;
-}
-
-std::string_view SlotProgramName(int slot) {
-    if (slot < 0 || slot >= kWriterSlotCount) return {};
-    return gSlots[static_cast<std::size_t>(slot)].programName;
-}
-
-int SlotAngleFactorFlag(int slot) {
-    if (slot < 0 || slot >= kWriterSlotCount) return 1;
-    return gSlots[static_cast<std::size_t>(slot)].angleFactorFlag;
-}
-
-void SetSlotAngleFactorFlag(int slot, int flag) {
-    if (slot < 0 || slot >= kWriterSlotCount) return;
-    gSlots[static_cast<std::size_t>(slot)].angleFactorFlag = flag;
-}
-
-bool SlotWriteFailed(int slot) {
-    if (slot < 0 || slot >= kWriterSlotCount) return false;
-    return gSlots[static_cast<std::size_t>(slot)].writeFailed;
-}
-
-int WriteHeaderLine(int slot, const char* format, ...) {
-    Slot* s = OpenSlot(slot);
-    if (s == nullptr) return 0;
-    gLine.clear();
+void LineWriter::HeaderLine(const char* format, ...) {
+    line_.clear();
     std::va_list args;
     va_start(args, format);
-    VFormatInto(gLine, format, args);
+    VFormatInto(line_, format, args);
     va_end(args);
-    return EmitHeader(*s, gLine);
+    EndHeaderLine();
 }
 
-int WriteDataLine(int slot, const char* format, ...) {
-    Slot* s = OpenSlot(slot);
-    if (s == nullptr) return 0;
-    gLine.clear();
+void LineWriter::DataLine(const char* format, ...) {
+    line_.clear();
     std::va_list args;
     va_start(args, format);
-    VFormatInto(gLine, format, args);
+    VFormatInto(line_, format, args);
     va_end(args);
-    return EmitData(*s, gLine);
+    EndDataLine();
 }
 
-int WriteHeaderText(int slot, std::string_view text) {
-    Slot* s = OpenSlot(slot);
-    if (s == nullptr) return 0;
-    gLine.assign(text);
-    return EmitHeader(*s, gLine);
+void LineWriter::HeaderText(std::string_view text) {
+    line_.assign(text);
+    EndHeaderLine();
 }
 
-int WriteDataText(int slot, std::string_view text) {
-    Slot* s = OpenSlot(slot);
-    if (s == nullptr) return 0;
-    gLine.assign(text);
-    return EmitData(*s, gLine);
+void LineWriter::DataText(std::string_view text) {
+    line_.assign(text);
+    EndDataLine();
 }
 
-int WriteRawText(int slot, std::string_view bytes) {
-    Slot* s = OpenSlot(slot);
-    if (s == nullptr) return 0;
-    return Emit(*s, bytes);
+void LineWriter::PgmRunByDate(const WriterOptions& options, std::string_view runBy) {
+    const UtcTime now = ToUtc(options.clock.Now());
+    const std::string program(options.programName);
+    const std::string agency(runBy);
+    HeaderLine("%-20.20s%-20.20s %02d/%02d/%02d %02d:%02d   %20.20s", program.c_str(),
+               agency.c_str(), now.month, now.day, now.year, now.hour, now.minute,
+               label::kPgmRunByDate.data());
+}
+
+void LineWriter::Comment(std::string_view comment) {
+    const std::string text(comment);
+    HeaderLine("%-60.60s%20.20s", text.c_str(), label::kComment.data());
 }
 
 void AppendFormat(std::string* buffer, const char* format, ...) {
@@ -210,27 +98,6 @@ std::string Format(const char* format, ...) {
     VFormatInto(out, format, args);
     va_end(args);
     return out;
-}
-
-int WritePgmRunByDateLine(int slot, std::string_view runBy) {
-    if (OpenSlot(slot) == nullptr) return 0;
-    const UtcTime now = NowUtc();
-    const std::string program(SlotProgramName(slot));
-    const std::string agency(runBy);
-    return WriteHeaderLine(slot, "%-20.20s%-20.20s %02d/%02d/%02d %02d:%02d   %20.20s",
-                           program.c_str(), agency.c_str(), now.month, now.day, now.year, now.hour,
-                           now.minute, label::kPgmRunByDate.data());
-}
-
-int WriteCommentLine(int slot, std::string_view comment) {
-    const std::string text(comment);
-    return WriteHeaderLine(slot, "%-60.60s%20.20s", text.c_str(), label::kComment.data());
-}
-
-void ResetWriterSlotsForTest() {
-    gInitialised = false;
-    Initialise();
-    gError = kWriterOk;
 }
 
 }  // namespace kelvrant

@@ -1,13 +1,12 @@
 // The RINEX version 2 meteorological writer: a header describing the station and up to three
 // sensors (pressure PR, dry temperature TD, relative humidity HR), then one line per met record.
-// Slots come from the writer slot table shared by all RINEX writers.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <string_view>
+
+#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 
@@ -48,20 +47,25 @@ struct MetHeaderRecord {
     double hrZ = 0.0;
 };
 
-/// Claims a writer slot for `file` (opened by the caller for binary writing, closed by the
-/// caller), keeps a copy of `header` for the slot and writes the header. Returns the slot
-/// 0..11, or -1 with writer error 2 (no file) or 3 (no free slot).
-int OpenMet(std::string_view programName, std::FILE* file, const MetHeaderRecord& header);
+class MetWriter {
+  public:
+    MetWriter(TextSink& sink, const WriterOptions& options);
 
-/// Writes one record line: the date and time of the GPS week and seconds of week, then the
-/// pressure, temperature and humidity of the sensors present in the slot's header copy.
-/// 1, or 0 for a slot that is not open for met writing (writer error 1 for an invalid or free
-/// slot), or for a time the calendar cannot date (not finite, or a week outside 0..300000000).
-int WriteMetRecord(int slot, std::int32_t week, double secondsOfWeek, double pressure,
-                   double temperature, double humidity);
+    /// Writes the header and keeps the sensors' presence for the records.
+    void WriteHeader(const MetHeaderRecord& header);
+    /// Writes one record line: the date and time of the GPS week and seconds of week, then the
+    /// pressure, temperature and humidity of the sensors present. False, with nothing written,
+    /// for a time the calendar cannot date (not finite, or a week outside 0..300000000).
+    bool WriteRecord(std::int32_t week, double secondsOfWeek, double pressure, double temperature,
+                     double humidity);
 
-/// Frees the slot without closing the file. 1, or 0 with writer error 1 for a slot number
-/// outside 0..11.
-int CloseMet(int slot);
+  private:
+    WriterOptions options_;
+    LineWriter lines_;
+    bool pressure_ = false;
+    bool temperature_ = false;
+    bool humidity_ = false;
+    std::string line_;
+};
 
 }  // namespace kelvrant

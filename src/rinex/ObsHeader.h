@@ -1,11 +1,10 @@
 // The RINEX 2 observation header: the record the conversion run and the header data window
-// fill, its completion from the input files, the choice of observation types, and the
-// observation writer's open, header write and close on the shared writer slots.
+// fill, its completion from the input files and the choice of observation types. ObsWriter
+// writes it.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -76,21 +75,5 @@ double AntennaHeight(const ObsHeaderRecord& record);
 /// Sets the L1..D2 flags for a B-file data type code (any unknown code: all seven); with
 /// noDoppler D1 and D2 are cleared. T1 and T2 are left as they are.
 void SetObservationTypes(ObsHeaderRecord& record, int dataType, bool noDoppler);
-
-/// Claims the lowest free writer slot for the observation writer and seeks the file to its
-/// start. `week` and `seconds` start the epoch writer's week tracking (the header's first
-/// observation time); `useLastWeek` has no effect. Returns the slot, or -1 with writer error
-/// 2 (no file) or 3 (no free slot).
-int OpenObs(std::FILE* file, std::string_view programName, int useLastWeek, std::int32_t week,
-            double seconds, int dataType, int receiverClass, int smoothing, int siteChanges,
-            int clockAdjustment);
-
-/// Copies the record into the slot and writes the header at the start of the file, then
-/// returns to the position the file had when that was not 0. 1, or 0 with writer error 1.
-int WriteObsHeader(int slot, const ObsHeaderRecord& record);
-
-/// Frees the slot; the file is neither flushed nor closed. 1, or 0 with writer error 1 when
-/// the slot number is outside 0..11.
-int CloseObs(int slot);
 
 }  // namespace kelvrant

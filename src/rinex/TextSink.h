@@ -4,6 +4,7 @@
 // whether its output is compressed.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -26,20 +27,33 @@ class TextSink {
 /// Writes to a stream opened by the caller (not owned, never closed here).
 class FileSink final : public TextSink {
   public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
+    explicit FileSink(std::FILE* file) : file_(file), failed_(file == nullptr) {}
+    // The stream's own buffer batches the system calls (the run gives its outputs a large
+    // one); a second buffer here would only copy every byte once more.
     void Write(std::string_view bytes) override {
         if (failed_ || bytes.empty()) return;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+        errno = 0;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail();
     }
     void Finish() override {
-        if (!failed_ && std::fflush(file_) != 0) failed_ = true;
+        if (failed_) return;
+        errno = 0;
+        if (std::fflush(file_) != 0 || std::ferror(file_) != 0) Fail();
     }
     bool Failed() const override { return failed_; }
     std::string Error() const override { return failed_ ? "write failed" : std::string(); }
+    /// The system's error number of the failure (0 when none is known).
+    int ErrorNumber() const { return errorNumber_; }
 
   private:
+    void Fail() {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+
     std::FILE* file_;
     bool failed_ = false;
+    int errorNumber_ = 0;
 };
 
 /// Collects everything in memory (tests, and text that is compressed afterwards).

@@ -6,9 +6,9 @@
 
 namespace kelvrant {
 
-ConversionJob MakeDefaultJob() {
+ConversionJob MakeDefaultJob(const Clock& clock) {
     ConversionJob job;
-    const UtcTime today = NowUtc();
+    const UtcTime today = NowUtc(clock);
     CalendarToGpsTime(today.year, today.month, today.day, 0, 0, 0.1, job.MetStartWeek,
                       job.MetStartSeconds);
     return job;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "geo/Clock.h"
 #include "run/HeaderOverrides.h"
 
 namespace kelvrant {
@@ -56,6 +57,6 @@ struct ConversionJob {
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at
 /// 00:00:00.1 as GPS week and seconds.
-ConversionJob MakeDefaultJob();
+ConversionJob MakeDefaultJob(const Clock& clock);
 
 }  // namespace kelvrant

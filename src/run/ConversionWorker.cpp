@@ -8,12 +8,13 @@
 #include <thread>
 
 #include "ashtech/MetLogReader.h"
+#include "convert/EpochConverter.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
 #include "rinex/LineWriter.h"
 #include "rinex/MetWriter.h"
-#include "rinex/ObsEpoch.h"
-#include "rinex/ObsHeader.h"
+#include "rinex/ObsWriter.h"
+#include "rinex/TextSink.h"
 #include "run/HeaderFill.h"
 
 namespace kelvrant {
@@ -23,54 +24,43 @@ bool FitsMetField(double value) {
     return std::isfinite(value) && value > -99999.95 && value < 999999.95;
 }
 
-// A failed write (full disk, file size limit) leaves the stream's error flag set.
-bool WriteFailed(const OutputFile& f) {
-    return f.file != nullptr && std::ferror(f.file) != 0;
-}
-
 // Reported with the final name: the temporary is never seen by the user.
 void ReportWriteError(ProblemSink& problems, const OutputFile& f, int error) {
     problems.Report(runtext::kWriteErrorTitle, FileProblem(runtext::kWriteError, f.name,
                                                            SystemReason(error != 0 ? error : EIO)));
 }
 
-// Flushes an output and reports a failure to write it.
-bool FlushOutput(ProblemSink& problems, const OutputFile& f) {
+// Ends an output's stream and reports a failure to write it.
+bool FinishOutput(ProblemSink& problems, FileSink& sink, const OutputFile& f) {
     if (f.file == nullptr) return true;
-    errno = 0;
-    if (std::fflush(f.file) != 0 || std::ferror(f.file) != 0) {
-        ReportWriteError(problems, f, errno);
-        return false;
-    }
-    return true;
+    sink.Finish();
+    if (!sink.Failed()) return true;
+    ReportWriteError(problems, f, sink.ErrorNumber());
+    return false;
 }
 
-bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop) {
+bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop,
+                     const WriterOptions& options) {
     const bool gpsOpen = files.NavFile.IsOpen();
     const bool gloOpen = files.NavGFile.IsOpen();
     if (!gpsOpen && !gloOpen) return true;
-    const int gpsSlot =
-        gpsOpen ? OpenGpsNav(kProgramName, 1, files.NavFile.file, files.NavHeader) : -1;
-    const int gloSlot =
-        gloOpen ? OpenGlonassNav(kProgramName, files.NavGFile.file, files.NavHeader) : -1;
+    FileSink gpsSink(files.NavFile.file);
+    FileSink glonassSink(files.NavGFile.file);
+    GpsNavWriter gps(gpsSink, options);
+    GlonassNavWriter glonass(glonassSink, options);
+    if (gpsOpen) gps.WriteHeader(files.NavHeader);
+    if (gloOpen) glonass.SetHeader(files.NavHeader);
     AshNavRecord record;
-    bool glonassSeen = false;
     while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
-        if (record.satellite <= 32) {
-            if (gpsOpen) WriteGpsNavRecord(gpsSlot, record.satellite, record);
+        if (record.IsGps()) {
+            if (gpsOpen) gps.WriteRecord(record);
         } else if (gloOpen) {
-            // The first GLONASS record dates the header's correction to system time.
-            if (!glonassSeen) SetGlonassCorrection(files.NavHeader, record);
-            glonassSeen = true;
-            WriteGlonassNavRecord(gloSlot, record.satellite, record);
+            glonass.WriteRecord(record);
         }
     }
-    if (gpsOpen) CloseGpsNav(gpsSlot);
-    if (gloOpen) {
-        if (glonassSeen) RewriteGlonassNavHeader(gloSlot, files.NavHeader);
-        CloseGlonassNav(gloSlot);
-    }
-    return FlushOutput(problems, files.NavFile) && FlushOutput(problems, files.NavGFile);
+    if (gloOpen) glonass.Finish();
+    return FinishOutput(problems, gpsSink, files.NavFile) &&
+           FinishOutput(problems, glonassSink, files.NavGFile);
 }
 
 void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
@@ -78,41 +68,57 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
     if (options.progressObserver) options.progressObserver(percent);
 }
 
+// The converter's options for the run: the B-file's data type and receiver, the job's
+// options, and the observables and start time of the header written.
+ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
+                                 const ObsHeaderRecord& header) {
+    ConvertOptions options;
+    options.dataType = bfile.DataType();
+    options.signalClass = SignalClassOf(bfile.ReceiverType());
+    options.smoothing = job.SmoothCode;
+    options.clockAdjustment = job.ClockAdjust;
+    options.siteChanges = job.SiteChanges;
+    for (int o = 0; o < kObservableCount; ++o)
+        options.observables[static_cast<std::size_t>(o)] =
+            header.obsTypes[static_cast<std::size_t>(o)] != 0;
+    options.firstWeek = header.firstWeek;
+    options.firstSeconds = header.firstSeconds;
+    return options;
+}
+
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
-                      ProgressState& progress, const WorkerOptions& options) {
+                      ProgressState& progress, const WorkerOptions& options,
+                      const WriterOptions& writerOptions) {
     if (!files.ObsFile.IsOpen()) return true;
-    const BFileHeader& header = files.ObsReader.Header();
-    const int slot = OpenObs(files.ObsFile.file, kProgramName, 0, files.ObsHeader.firstWeek,
-                             files.ObsHeader.firstSeconds, header.DataType(),
-                             ReceiverClassOf(header.ReceiverType()), job.SmoothCode ? 1 : 0,
-                             job.SiteChanges ? 1 : 0, job.ClockAdjust ? 1 : 0);
-    WriteObsHeader(slot, files.ObsHeader);
+    FileSink sink(files.ObsFile.file);
+    ObsWriter writer(sink, writerOptions);
+    writer.WriteHeader(files.ObsHeader);
+    EpochConverter converter(ConvertOptionsFor(job, files.ObsReader.Header(), files.ObsHeader));
     const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
+    // One set of buffers for the whole run: bytes of a slot beyond the blocks a file holds keep
+    // what they held before, exactly as the reader leaves them.
     EpochRecord epoch;
-    // One buffer for the whole run: bytes of a slot beyond the blocks a file holds keep what
-    // they held before, exactly as the reader leaves them.
     auto satellites = std::make_unique<SatelliteSlots>();
-    bool ok = true;
+    auto converted = std::make_unique<ObservationEpoch>();
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
-        WriteObsEpoch(slot, epoch, *satellites);
-        if (WriteFailed(files.ObsFile)) {
-            ReportWriteError(problems, files.ObsFile, errno);
-            ok = false;
-            break;
-        }
+        converter.Convert(epoch, *satellites, *converted);
+        writer.WriteEpoch(*converted);
+        if (sink.Failed()) break;
     }
-    CloseObs(slot);
-    return ok && FlushOutput(problems, files.ObsFile);
+    return FinishOutput(problems, sink, files.ObsFile);
 }
 
 bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
-              ProgressState& progress, const WorkerOptions& options) {
+              ProgressState& progress, const WorkerOptions& options,
+              const WriterOptions& writerOptions) {
     if (!files.MetOutFile.IsOpen()) return true;
     MetLogReader reader;
-    const int slot = OpenMet(kProgramName, files.MetOutFile.file, files.MetHeader);
+    FileSink sink(files.MetOutFile.file);
+    MetWriter writer(sink, writerOptions);
+    writer.WriteHeader(files.MetHeader);
     long length = 0;
     if (files.MetInFile.IsOpen()) {
         std::fseek(files.MetInFile.file, 0, SEEK_END);
@@ -148,19 +154,16 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
             break;
         }
         ++records;
-        WriteMetRecord(slot, week, seconds, pressure, temperature, humidity);
+        writer.WriteRecord(week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
         Publish(progress, options,
                 length > 0
                     ? std::trunc(
                           100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
                     : 100.0);
-        if (WriteFailed(files.MetOutFile)) {
-            ReportWriteError(problems, files.MetOutFile, errno);
-            ok = false;
-            break;
-        }
+        if (sink.Failed()) break;
     }
+    if (!FinishOutput(problems, sink, files.MetOutFile)) return false;
     if (ok && error != 0) {
         problems.Report(runtext::kMetErrorTitle,
                         Format("At line %ld the Met. file reader reports:\n\n  %s",
@@ -174,8 +177,7 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
                         FileProblem(runtext::kNoMetRecord, files.MetInFile.name));
         ok = false;
     }
-    CloseMet(slot);
-    return ok && FlushOutput(problems, files.MetOutFile);
+    return ok;
 }
 
 }  // namespace
@@ -246,10 +248,13 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 
 bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                          ProgressState& progress, const WorkerOptions& options) {
+    const SystemClock systemClock;
+    const WriterOptions writerOptions{kProgramName,
+                                      options.clock != nullptr ? *options.clock : systemClock};
     bool ok = CheckHeaderFields(files, problems);
-    if (ok) ok = NavigationStage(files, problems, progress);
-    if (ok) ok = ObservationStage(job, files, problems, progress, options);
-    if (ok) ok = MetStage(job, files, problems, progress, options);
+    if (ok) ok = NavigationStage(files, problems, progress, writerOptions);
+    if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
+    if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
         // Half a conversion is never published: every final name keeps what it held.
         problems.Report(runtext::kCancelledTitle, runtext::kCancelled);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string_view>
 
+#include "geo/Clock.h"
 #include "run/ConversionJob.h"
 #include "run/ProblemSink.h"
 #include "run/Progress.h"
@@ -44,6 +45,8 @@ struct WorkerOptions {
     bool pauseAfterMetError = false;
     /// Called on the worker thread after every published percentage (tests, terminals).
     std::function<void(double)> progressObserver;
+    /// Dates the outputs' PGM / RUN BY / DATE lines (nullptr: the system clock).
+    const Clock* clock = nullptr;
 };
 
 /// The worker body: checks the header values, writes the navigation files from the E-file, the

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "convert/ReceiverModels.h"
 #include "geo/GpsTime.h"
 #include "geo/LeapSeconds.h"
 #include "rinex/LineWriter.h"
@@ -20,12 +21,6 @@ std::string VersionText(const std::string& first, const std::string& second) {
     std::string text = Format("%-10.10s", first.c_str());
     if (second != "UNKN") text += second;
     return CutToWidth(text, headerwidth::kRcvrVer);
-}
-
-bool IsMixedReceiver(const std::string& receiverType) {
-    return receiverType.find("Z18") != std::string::npos ||
-           receiverType.find("GG24") != std::string::npos ||
-           receiverType.find("GG-XXIV") != std::string::npos;
 }
 
 std::int32_t ClampWeek(std::int64_t week) {
@@ -120,8 +115,12 @@ void FillCounts(ObsHeaderRecord& record, const BFileReader& obsReader, int dataT
 void FillObsHeader(ObsHeaderRecord& record, const BFileReader& obsReader, std::int32_t navStartWeek,
                    double navStartSeconds, const SiteRecord* site, const IonRecord* ion) {
     FillReceiverAndSite(record, obsReader.Header(), site);
-    // GPS+GLONASS receivers write mixed files.
-    record.systemLetter = IsMixedReceiver(record.receiverType) ? 'M' : 'G';
+    // GPS+GLONASS receivers write mixed files; the S-file's receiver type wins as it does in
+    // the header.
+    const bool siteData = site != nullptr && site->loaded != 0;
+    record.systemLetter =
+        TracksGlonass(siteData ? site->receiverType : obsReader.Header().ReceiverType()) ? 'M'
+                                                                                         : 'G';
     record.interval = WholeSeconds(obsReader.EpochInterval());
     record.approxX = obsReader.MeanX();
     record.approxY = obsReader.MeanY();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "ashtech/BFileReader.h"
+#include "convert/ReceiverModels.h"
 #include "geo/GpsTime.h"
 
 namespace kelvrant {
@@ -106,7 +107,7 @@ void NameObsOutputs(ConversionJob& job) {
             job.NavGFileName = stem + "G";
         }
         // Only GPS+GLONASS receivers get a GLONASS navigation file.
-        if (!IsGlonassReceiver(ReadBFileReceiverType(job.BFileName))) job.NavGFileName.clear();
+        if (!TracksGlonass(ReadBFileReceiverType(job.BFileName))) job.NavGFileName.clear();
     }
 
     CompleteOutputPath(job, job.BFileName);

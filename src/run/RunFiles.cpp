@@ -9,23 +9,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <cstdarg>
 #include "geo/GpsTime.h"
+#include "rinex/LineWriter.h"
 
 namespace kelvrant {
 
 namespace {
-
-[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return n < 0 ? std::string()
-                 : std::string(text,
-                               std::min<std::size_t>(sizeof text - 1, static_cast<std::size_t>(n)));
-}
 
 std::string FullPath(const std::string& name) {
     std::error_code ec;

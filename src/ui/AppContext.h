@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "geo/Clock.h"
 #include "run/ConversionJob.h"
 #include "run/ProblemSink.h"
 #include "run/RunFiles.h"
@@ -21,6 +22,9 @@ struct AppContext {
     RunFileSet files;
     ConfigStore config;
     std::string iniPath;  ///< the configuration file, as start-up resolved it
+    SystemClock systemClock;
+    /// "Now" for the run's outputs and today's met start (tests install a fixed clock).
+    const Clock* clock = &systemClock;
 
     /// The main window's MDI area, parent of every child form (null in tests that run a form
     /// on its own).

@@ -7,6 +7,8 @@
 #include <QSvgRenderer>
 #endif
 
+#include "version/Version.h"
+
 // The icon resource lives in a static library: it is registered explicitly, or the linker
 // would drop it as unreferenced.
 static void InitIconResource() {
@@ -15,12 +17,26 @@ static void InitIconResource() {
 
 namespace kelvrant {
 
+QString ProgramVersion() {
+    return QString::fromUtf8(KelvrantVersion());
+}
+
 QString BuildWordSize() {
     return QStringLiteral("%1-bit").arg(QSysInfo::WordSize);
 }
 
 QString MainCaption() {
     return QStringLiteral("Ashtech Raw to RINEX Converter (%1) -- Quillon").arg(BuildWordSize());
+}
+
+QString AboutVersionLine() {
+#if defined(Q_OS_LINUX)
+    const QString platform = QStringLiteral("Linux");
+#else
+    const QString platform = QSysInfo::productType();
+#endif
+    return QStringLiteral("Version %1 for %2 (%3)")
+        .arg(ProgramVersion(), platform, BuildWordSize());
 }
 
 QIcon ApplicationIcon() {

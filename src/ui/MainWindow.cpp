@@ -186,7 +186,7 @@ MainWindow::MainWindow(int argc, const char* const* argv, const StartupOptions& 
     const bool commandLine = argc > 1;
 
     context_.config.ResetToStartup();
-    context_.job = MakeDefaultJob();
+    context_.job = MakeDefaultJob(*context_.clock);
     CheckFonts(options, commandLine);
 
     std::filesystem::path directory = options.directory;
@@ -306,7 +306,7 @@ void MainWindow::ReadConfiguration(bool unattended) {
     if (read.lineNumber == -1) {
         MessageBox::stop(this, text::kCannotOpenIniTitle,
                          QString(text::kCannotOpenIni).arg(QString::fromStdString(IniPath())));
-        ApplyNewConfigurationDefaults(context_.config.Settings(), NowUtc());
+        ApplyNewConfigurationDefaults(context_.config.Settings(), NowUtc(*context_.clock));
         context_.config.WriteConfigFile(context_.iniPath);
     } else if (read.result == 0) {
         const MessageBox::Button answer =

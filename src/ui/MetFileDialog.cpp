@@ -213,7 +213,7 @@ void MetFileDialog::showEvent(QShowEvent* event) {
 }
 
 void MetFileDialog::OnWinShow() {
-    StartMetSelectionToday(selection_, NowUtc(), ctx_.config.GetMetUtc2Gps());
+    StartMetSelectionToday(selection_, NowUtc(*ctx_.clock), ctx_.config.GetMetUtc2Gps());
     if (!placed_) {
         placed_ = true;
         if (ctx_.mainWindow != nullptr) {

@@ -163,6 +163,7 @@ void ProgressWindow::OnWinShow() {
     precentLabel_->setText("0%");
 
     WorkerOptions options;
+    options.clock = context_.clock;
     // Unattended, a met reader error stays on screen a while before the program ends.
     options.pauseAfterMetError = context_.job.ObsRun || context_.job.MetRun;
     ProblemSink& problems =

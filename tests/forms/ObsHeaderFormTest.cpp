@@ -77,11 +77,11 @@ TEST(header_edit, data_types_offered_by_the_b_file) {
     EXPECT_EQ(DataTypeCodeOfItem("something else"), 3);
 }
 
-TEST(header_edit, glonass_warning_compares_exactly) {
+TEST(header_edit, glonass_warning_for_glonass_models_in_any_case) {
     EXPECT_TRUE(NeedsGlonassClockWarning("GG24"));
     EXPECT_TRUE(NeedsGlonassClockWarning("Z18"));
     EXPECT_TRUE(NeedsGlonassClockWarning("GG-XXIV"));
-    EXPECT_FALSE(NeedsGlonassClockWarning("gg24"));
+    EXPECT_TRUE(NeedsGlonassClockWarning("gg24"));
     EXPECT_FALSE(NeedsGlonassClockWarning("GG24 "));
     EXPECT_FALSE(NeedsGlonassClockWarning("G12"));
 }

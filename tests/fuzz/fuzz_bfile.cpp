@@ -11,22 +11,23 @@
 
 #include "FuzzSupport.h"
 #include "ashtech/BFileReader.h"
+#include "convert/EpochConverter.h"
+#include "convert/ReceiverModels.h"
 #include "geo/Clock.h"
-#include "rinex/ObsEpoch.h"
 #include "rinex/ObsHeader.h"
+#include "rinex/ObsWriter.h"
 #include "run/HeaderFill.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxBinaryInput) return -1;
-    static const kelvrant::FixedClock clock(1700000000);
-    kelvrant::SetCurrentClock(&clock);
+    const kelvrant::FixedClock clock(1700000000);
 
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return 0;
     {
         kelvrant::BFileReader headerOnly;
         if (headerOnly.Open(input.get(), false, false) == 1)
-            (void)kelvrant::IsGlonassReceiver(headerOnly.Header().ReceiverType());
+            (void)kelvrant::TracksGlonass(headerOnly.Header().ReceiverType());
         (void)headerOnly.TakeError();
     }
 
@@ -43,20 +44,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kelvrant::ObsHeaderRecord header;
     kelvrant::FillObsHeader(header, reader, nullptr, nullptr, nullptr);
-    const kelvrant::BFileHeader& bfileHeader = reader.Header();
-    const int slot = kelvrant::OpenObs(
-        kelvrant::fuzz::NullOutput(), "Kelvrant", 0, firstWeek, firstTime, bfileHeader.DataType(),
-        kelvrant::ReceiverClassOf(bfileHeader.ReceiverType()), 1, 1, 1);
-    if (slot >= 0) kelvrant::WriteObsHeader(slot, header);
+    kelvrant::SetObservationTypes(header, reader.Header().DataType(), false);
+    kelvrant::FileSink sink(kelvrant::fuzz::NullOutput());
+    kelvrant::ObsWriter writer(sink, {"Kelvrant", clock});
+    writer.WriteHeader(header);
+    kelvrant::ConvertOptions options;
+    options.dataType = reader.Header().DataType();
+    options.signalClass = kelvrant::SignalClassOf(reader.Header().ReceiverType());
+    options.smoothing = true;
+    options.siteChanges = true;
+    options.clockAdjustment = true;
+    options.observables.fill(true);
+    options.firstWeek = firstWeek;
+    options.firstSeconds = firstTime;
+    kelvrant::EpochConverter converter(options);
+    kelvrant::ObservationEpoch converted;
 
     kelvrant::EpochRecord epoch;
     kelvrant::SatelliteSlots satellites;
     const std::int32_t last = reader.LastEpochIndex();
     for (std::int32_t i = 0; i <= last; ++i) {
         if (reader.ReadEpoch(i, epoch, satellites) != 1) __builtin_trap();  // indexed: readable
-        if (slot >= 0) kelvrant::WriteObsEpoch(slot, epoch, satellites);
+        converter.Convert(epoch, satellites, converted);
+        writer.WriteEpoch(converted);
     }
     if (reader.ReadEpoch(last + 1, epoch, satellites) != 0) __builtin_trap();
-    if (slot >= 0) kelvrant::CloseObs(slot);
     return 0;
 }

@@ -13,8 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxBinaryInput) return -1;
-    static const kelvrant::FixedClock clock(1700000000);
-    kelvrant::SetCurrentClock(&clock);
+    const kelvrant::FixedClock clock(1700000000);
 
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return 0;
@@ -23,30 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kelvrant::NavHeaderRecord header;
     header.runBy = "FUZZ";
-    std::FILE* out = kelvrant::fuzz::NullOutput();
-    const int gps = kelvrant::OpenGpsNav("Kelvrant", 1, out, header);
-    const int glonass = kelvrant::OpenGlonassNav("Kelvrant", out, header);
-    bool correctionSet = false;
+    kelvrant::FileSink out(kelvrant::fuzz::NullOutput());
+    kelvrant::GpsNavWriter gps(out, {"Kelvrant", clock});
+    kelvrant::GlonassNavWriter glonass(out, {"Kelvrant", clock});
+    gps.WriteHeader(header);
+    glonass.SetHeader(header);
     kelvrant::AshNavRecord record;
     while (reader.NextRecord(record) == 1) {
         if (record.IsGps()) {
-            if (gps >= 0) kelvrant::WriteGpsNavRecord(gps, record.satellite, record);
+            gps.WriteRecord(record);
         } else {
-            if (!correctionSet) {
-                kelvrant::SetGlonassCorrection(header, record);
-                correctionSet = true;
-            }
             std::int32_t week = 0;
             double seconds = 0.0;
             kelvrant::GlonassEpoch(record, week, seconds);
             (void)kelvrant::GlonassFrameTime(record);
-            if (glonass >= 0) kelvrant::WriteGlonassNavRecord(glonass, record.satellite, record);
+            glonass.WriteRecord(record);
         }
     }
-    if (glonass >= 0) {
-        kelvrant::RewriteGlonassNavHeader(glonass, header);
-        kelvrant::CloseGlonassNav(glonass);
-    }
-    if (gps >= 0) kelvrant::CloseGpsNav(gps);
+    glonass.Finish();
     return 0;
 }

@@ -13,8 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kelvrant::fuzz::kMaxTextInput) return -1;
-    static const kelvrant::FixedClock clock(1700000000);
-    kelvrant::SetCurrentClock(&clock);
+    const kelvrant::FixedClock clock(1700000000);
 
     kelvrant::fuzz::MemoryFile input(data, size);
     if (input.get() == nullptr) return 0;
@@ -25,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kelvrant::NavHeaderRecord header;
     kelvrant::CopyIonToNavHeader(header, ion);
-    std::FILE* out = kelvrant::fuzz::NullOutput();
-    const int gps = kelvrant::OpenGpsNav("Kelvrant", 1, out, header);
-    if (gps >= 0) kelvrant::CloseGpsNav(gps);
-    const int glonass = kelvrant::OpenGlonassNav("Kelvrant", out, header);
-    if (glonass >= 0) kelvrant::CloseGlonassNav(glonass);
+    kelvrant::FileSink out(kelvrant::fuzz::NullOutput());
+    kelvrant::GpsNavWriter(out, {"Kelvrant", clock}).WriteHeader(header);
+    kelvrant::GlonassNavWriter glonass(out, {"Kelvrant", clock});
+    glonass.SetHeader(header);
+    glonass.Finish();
     kelvrant::ClearIonRecord(ion);
     return 0;
 }

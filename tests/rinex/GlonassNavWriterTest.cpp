@@ -1,10 +1,11 @@
 #include "rinex/GlonassNavWriter.h"
+#include "rinex/TextSink.h"
 #include "support/OutputFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <random>
@@ -20,14 +21,10 @@
 namespace kelvrant {
 namespace {
 
-using test::Contents;
-using test::FilePtr;
 using test::Lines;
-using test::TempFile;
 
-constexpr std::time_t kOpenTime = 1047737253;     // 2003-03-15 14:07:33 UTC
-constexpr std::time_t kRewriteTime = 1047807665;  // 2003-03-16 09:41:05 UTC
-constexpr std::uint16_t kWeek = 1209;             // starts on Sunday 2003-03-09
+constexpr std::time_t kClockTime = 1047737253;  // 2003-03-15 14:07:33 UTC
+constexpr std::uint16_t kWeek = 1209;           // starts on Sunday 2003-03-09
 
 AshNavRecord Glonass(int satellite, std::uint32_t seconds, double tb, std::int32_t tk) {
     AshNavRecord r;
@@ -65,8 +62,6 @@ std::string EpochText(const AshNavRecord& r) {
 class GlonassNavFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetWriterSlotsForTest();
-        SetCurrentClock(&clock_);
         header_.runBy = "ACME";
         header_.commentCount = 1;
         header_.comments[0] = "First comment";
@@ -74,26 +69,28 @@ class GlonassNavFixture : public ::testing::Test {
         header_.ionPresent = 0;  // the GLONASS header ignores the presence flags
         header_.utcPresent = 0;
     }
-    void TearDown() override {
-        SetCurrentClock(nullptr);
-        ResetWriterSlotsForTest();
+    // The whole file written for the records.
+    std::string Write(std::initializer_list<AshNavRecord> records) {
+        StringSink sink;
+        GlonassNavWriter writer(sink, {"Kelvrant", clock_});
+        writer.SetHeader(header_);
+        for (const AshNavRecord& r : records)
+            writer.WriteRecord(r);
+        writer.Finish();
+        return sink.Text();
     }
 
     std::vector<std::string> RecordLines(const AshNavRecord& r) {
-        FilePtr file = TempFile();
-        const int slot = OpenGlonassNav("Kelvrant", file.get(), header_);
-        EXPECT_EQ(WriteGlonassNavRecord(slot, r.satellite, r), 1);
-        CloseGlonassNav(slot);
-        std::vector<std::string> lines = Lines(Contents(file.get()));
+        std::vector<std::string> lines = Lines(Write({r}));
         lines.erase(lines.begin(), lines.begin() + 6);
         return lines;
     }
 
-    FixedClock clock_{kOpenTime};
+    FixedClock clock_{kClockTime};
     NavHeaderRecord header_;
 };
 
-const char* const kFirstHeader =
+const char* const kHeaderWithoutGlonass =
     "     2.01           GLONASS NAVMESS DATA                    RINEX VERSION / TYPE\r\n"
     "Kelvrant            ACME                 03/15/2003 14:07   PGM / RUN BY / DATE \r\n"
     "First comment                                               COMMENT             \r\n"
@@ -111,82 +108,29 @@ const char* const kRecords =
     "    -.987654321000D+04 -.234567890000D+01 -.186264500000D-08  .100000000000D+01\r\n"
     "     .192837465000D+05  .345678900000D+00  .000000000000D+00  .300000000000D+01\r\n";
 
-const char* const kRewrittenHeader =
+const char* const kHeaderWithCorrection =
     "     2.01           GLONASS NAVMESS DATA                    RINEX VERSION / TYPE\r\n"
-    "Kelvrant            ACME                 03/16/2003 09:41   PGM / RUN BY / DATE \r\n"
+    "Kelvrant            ACME                 03/15/2003 14:07   PGM / RUN BY / DATE \r\n"
     "First comment                                               COMMENT             \r\n"
     "  2003     3    12     .186264514900D-07                    CORR TO SYSTEM TIME \r\n"
     "    13                                                      LEAP SECONDS        \r\n"
     "                                                            END OF HEADER       \r\n";
 
-TEST_F(GlonassNavFixture, golden_file_with_header_rewrite) {
-    FilePtr file = TempFile();
-    const int slot = OpenGlonassNav("Kelvrant", file.get(), header_);
-    ASSERT_GE(slot, 0);
+TEST_F(GlonassNavFixture, golden_file_dated_by_the_first_record) {
     // Received Wednesday 22:00 UTC, tb 01:00 Moscow time: the same instant.
     const AshNavRecord first = Glonass(40, 3 * 86400 + 79200, 3600.0, 3570);
     AshNavRecord second = Glonass(33, 172800, 0.0, 5000);
     le::PutU2(second.At(121), 1);
     le::PutU1(second.At(119), 1);
     le::PutU1(second.At(120), 3);
-    SetGlonassCorrection(header_, first);
-    EXPECT_EQ(WriteGlonassNavRecord(slot, 40, first), 1);
-    EXPECT_EQ(WriteGlonassNavRecord(slot, 33, second), 1);
-    EXPECT_EQ(test::FirstDifference(std::string(kFirstHeader) + kRecords, Contents(file.get())),
-              "");
-
-    clock_.Set(kRewriteTime);
-    EXPECT_EQ(RewriteGlonassNavHeader(slot, header_), 1);
-    const std::string rewritten = std::string(kRewrittenHeader) + kRecords;
-    EXPECT_EQ(test::FirstDifference(rewritten, Contents(file.get())), "");
-    // The file is back at its end: a further write appends.
-    EXPECT_EQ(WriteGlonassNavRecord(slot, 40, first), 1);
-    const std::string after = Contents(file.get());
-    EXPECT_EQ(after.substr(0, rewritten.size()), rewritten);
-    EXPECT_EQ(after.size(), rewritten.size() + 4 * 81);
-    EXPECT_EQ(CloseGlonassNav(slot), 1);
+    const std::string expected = std::string(kHeaderWithCorrection) + kRecords;
+    EXPECT_EQ(test::FirstDifference(expected, Write({first, second})), "");
 }
 
 TEST_F(GlonassNavFixture, no_glonass_record_keeps_zero_correction) {
-    FilePtr file = TempFile();
-    const int slot = OpenGlonassNav("Kelvrant", file.get(), header_);
     AshNavRecord gps;
-    gps.satellite = 5;
-    EXPECT_EQ(WriteGlonassNavRecord(slot, 5, gps), 1);  // GPS records write nothing
-    CloseGlonassNav(slot);
-    EXPECT_EQ(test::FirstDifference(kFirstHeader, Contents(file.get())), "");
-}
-
-TEST_F(GlonassNavFixture, rewrite_covers_the_first_header_exactly) {
-    header_.commentCount = 3;
-    header_.comments[1] = std::string(70, 'x');  // cut to 60
-    FilePtr file = TempFile();
-    const int slot = OpenGlonassNav("Kelvrant", file.get(), header_);
-    const std::size_t headerSize = Contents(file.get()).size();
-    EXPECT_EQ(headerSize, 8u * 82u);
-    WriteGlonassNavRecord(slot, 40, Glonass(40, 3600, 14400.0, 0));
-    const std::string before = Contents(file.get());
-    header_.correction = 123.5;
-    header_.correctionYear = 2003;
-    header_.commentCount = 5;  // more comments than at open cannot push into the records
-    EXPECT_EQ(RewriteGlonassNavHeader(slot, header_), 1);
-    const std::string after = Contents(file.get());
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after.substr(headerSize), before.substr(headerSize));
-    const std::vector<std::string> lines = Lines(after);
-    EXPECT_EQ(lines[5].substr(0, 22), "  2003     0     0    ");
-    EXPECT_EQ(lines[5].substr(60), "CORR TO SYSTEM TIME ");
-    CloseGlonassNav(slot);
-}
-
-TEST_F(GlonassNavFixture, invalid_slots) {
-    const AshNavRecord r = Glonass(40, 0, 0.0, 0);
-    EXPECT_EQ(WriteGlonassNavRecord(-1, 40, r), 0);
-    EXPECT_EQ(WriteGlonassNavRecord(4, 40, r), 0);
-    EXPECT_EQ(RewriteGlonassNavHeader(4, header_), 0);
-    EXPECT_EQ(RewriteGlonassNavHeader(12, header_), 0);
-    EXPECT_EQ(CloseGlonassNav(12), 0);
-    EXPECT_EQ(OpenGlonassNav("Kelvrant", nullptr, header_), -1);
+    gps.satellite = 5;  // GPS records write nothing
+    EXPECT_EQ(test::FirstDifference(kHeaderWithoutGlonass, Write({gps})), "");
 }
 
 TEST_F(GlonassNavFixture, satellite_numbers_become_slots) {
@@ -205,27 +149,25 @@ TEST_F(GlonassNavFixture, values_in_d_form) {
 
 TEST_F(GlonassNavFixture, random_records_through_both_writers) {
     std::mt19937 random(2024);
-    FilePtr glonassFile = TempFile();
-    FilePtr gpsFile = TempFile();
-    const int glonassSlot = OpenGlonassNav("Kelvrant", glonassFile.get(), header_);
-    const int gpsSlot = OpenGpsNav("Kelvrant", 0, gpsFile.get(), header_);
+    StringSink glonassSink;
+    StringSink gpsSink;
+    GlonassNavWriter glonass(glonassSink, {"Kelvrant", clock_});
+    GpsNavWriter gps(gpsSink, {"Kelvrant", clock_});
+    glonass.SetHeader(header_);
+    gps.WriteHeader(header_);
     for (int i = 0; i < 500; ++i) {
         AshNavRecord r;
         for (std::uint8_t& b : r.body)
             b = static_cast<std::uint8_t>(random());
         r.satellite = static_cast<std::int16_t>(random() % 256);
-        EXPECT_EQ(WriteGlonassNavRecord(glonassSlot, r.satellite, r), 1);
-        EXPECT_EQ(WriteGpsNavRecord(gpsSlot, r.satellite, r), 1);
-        if (i == 0) SetGlonassCorrection(header_, r);
+        glonass.WriteRecord(r);
+        gps.WriteRecord(r);
     }
-    EXPECT_EQ(RewriteGlonassNavHeader(glonassSlot, header_), 1);
-    for (std::FILE* file : {glonassFile.get(), gpsFile.get()}) {
-        const std::string text = Contents(file);
+    glonass.Finish();
+    for (const std::string& text : {glonassSink.Text(), gpsSink.Text()}) {
         ASSERT_FALSE(text.empty());
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     }
-    CloseGlonassNav(glonassSlot);
-    CloseGpsNav(gpsSlot);
 }
 
 TEST(glonass_epoch, moscow_time_examples) {

@@ -1,9 +1,10 @@
 #include "rinex/GpsNavWriter.h"
+#include "rinex/TextSink.h"
 #include "support/OutputFile.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <string>
@@ -17,10 +18,7 @@
 namespace kelvrant {
 namespace {
 
-using test::Contents;
-using test::FilePtr;
 using test::Lines;
-using test::TempFile;
 
 std::string D(const char* format, double value) {
     std::string s;
@@ -34,18 +32,11 @@ constexpr std::time_t kClockTime = 1047737253;
 class GpsNavFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetWriterSlotsForTest();
-        SetCurrentClock(&clock_);
         header_.runBy = "ACME";
         header_.commentCount = 2;
         header_.comments[0] = "First comment";
         header_.comments[1] = "Second comment";
     }
-    void TearDown() override {
-        SetCurrentClock(nullptr);
-        ResetWriterSlotsForTest();
-    }
-
     static IonRecord Ion() {
         IonRecord ion;
         const float alpha[4] = {1.1176e-8f, 7.4506e-9f, -5.9605e-8f, -5.9605e-8f};
@@ -97,13 +88,19 @@ class GpsNavFixture : public ::testing::Test {
         return r;
     }
 
+    // The whole file: the header, then the records.
+    std::string Write(std::initializer_list<AshNavRecord> records) {
+        StringSink sink;
+        GpsNavWriter writer(sink, {"Kelvrant", clock_});
+        writer.WriteHeader(header_);
+        for (const AshNavRecord& r : records)
+            writer.WriteRecord(r);
+        return sink.Text();
+    }
+
     // The first line of the record written for `r`.
     std::string FirstLine(const AshNavRecord& r) {
-        FilePtr file = TempFile();
-        const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
-        EXPECT_EQ(WriteGpsNavRecord(slot, r.satellite, r), 1);
-        CloseGpsNav(slot);
-        const std::vector<std::string> lines = Lines(Contents(file.get()));
+        const std::vector<std::string> lines = Lines(Write({r}));
         return lines.size() >= 13 ? lines[5] : std::string();
     }
 
@@ -136,11 +133,6 @@ TEST(format_d_value, three_digit_exponents_and_appending) {
 
 TEST_F(GpsNavFixture, golden_file_with_ion) {
     CopyIonToNavHeader(header_, Ion());
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
-    ASSERT_GE(slot, 0);
-    EXPECT_EQ(WriteGpsNavRecord(slot, 5, Record()), 1);
-    EXPECT_EQ(CloseGpsNav(slot), 1);
     const std::string expected =
         "     2              NAVIGATION DATA                         RINEX VERSION / TYPE\r\n"
         "Kelvrant            ACME                 03/15/2003 14:07   PGM / RUN BY / DATE \r\n"
@@ -159,7 +151,7 @@ TEST_F(GpsNavFixture, golden_file_with_ion) {
         "     .319999998721D-09  .000000000000D+00  .120900000000D+04  .000000000000D+00\r\n"
         "     .200000000000D+01  .000000000000D+00 -.116415321827D-07  .301000000000D+03\r\n"
         "     .352800000000D+06  .000000000000D+00  .000000000000D+00  .000000000000D+00\r\n";
-    EXPECT_EQ(test::FirstDifference(expected, Contents(file.get())), "");
+    EXPECT_EQ(test::FirstDifference(expected, Write({Record()})), "");
 }
 
 TEST_F(GpsNavFixture, header_without_ion_has_four_kinds_of_lines) {
@@ -167,17 +159,13 @@ TEST_F(GpsNavFixture, header_without_ion_has_four_kinds_of_lines) {
     CopyIonToNavHeader(header_, ion);
     ClearIonRecord(ion);
     CopyIonToNavHeader(header_, ion);  // a job without ION file after one with
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
-    ASSERT_GE(slot, 0);
-    CloseGpsNav(slot);
     const std::string expected =
         "     2              NAVIGATION DATA                         RINEX VERSION / TYPE\r\n"
         "Kelvrant            ACME                 03/15/2003 14:07   PGM / RUN BY / DATE \r\n"
         "First comment                                               COMMENT             \r\n"
         "Second comment                                              COMMENT             \r\n"
         "                                                            END OF HEADER       \r\n";
-    EXPECT_EQ(test::FirstDifference(expected, Contents(file.get())), "");
+    EXPECT_EQ(test::FirstDifference(expected, Write({})), "");
 }
 
 TEST_F(GpsNavFixture, toc_in_the_next_week) {
@@ -190,11 +178,7 @@ TEST_F(GpsNavFixture, toc_in_the_next_week) {
     EXPECT_EQ(FirstLine(r).substr(0, 22), " 5 03  3  9  0  0  0.0");
     // The week on line 6 stays the stored one.
     le::PutI4(r.At(3), 597600);
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
-    WriteGpsNavRecord(slot, 5, r);
-    CloseGpsNav(slot);
-    const std::vector<std::string> lines = Lines(Contents(file.get()));
+    const std::vector<std::string> lines = Lines(Write({r}));
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[10].substr(41, 19), "  .120900000000D+04");
 }
@@ -219,13 +203,9 @@ TEST_F(GpsNavFixture, two_digit_years) {
 }
 
 TEST_F(GpsNavFixture, record_lines_are_79_characters) {
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
     AshNavRecord r = Record();
     r.satellite = 32;
-    WriteGpsNavRecord(slot, 32, r);
-    CloseGpsNav(slot);
-    const std::vector<std::string> lines = Lines(Contents(file.get()));
+    const std::vector<std::string> lines = Lines(Write({r}));
     ASSERT_EQ(lines.size(), 13u);
     for (std::size_t i = 5; i < 13; ++i) {
         EXPECT_EQ(lines[i].size(), 79u) << i;
@@ -235,39 +215,9 @@ TEST_F(GpsNavFixture, record_lines_are_79_characters) {
 }
 
 TEST_F(GpsNavFixture, glonass_record_writes_nothing) {
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 1, file.get(), header_);
-    const std::string header = Contents(file.get());
     AshNavRecord r = Record();
     r.satellite = 33;
-    EXPECT_EQ(WriteGpsNavRecord(slot, 33, r), 1);
-    EXPECT_EQ(Contents(file.get()), header);
-    CloseGpsNav(slot);
-}
-
-TEST_F(GpsNavFixture, invalid_slots) {
-    AshNavRecord r = Record();
-    TakeWriterError();
-    EXPECT_EQ(WriteGpsNavRecord(-1, 5, r), 0);
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    EXPECT_EQ(WriteGpsNavRecord(3, 5, r), 0);  // free slot
-    EXPECT_EQ(WriteGpsNavRecord(12, 5, r), 0);
-    EXPECT_EQ(CloseGpsNav(12), 0);
-    EXPECT_EQ(OpenGpsNav("Kelvrant", 1, nullptr, header_), -1);
-    EXPECT_EQ(TakeWriterError(), kWriterNoFile);
-}
-
-TEST_F(GpsNavFixture, semicircle_angles_are_multiplied_by_pi) {
-    AshNavRecord r = Record();
-    le::PutR8(r.At(39), 0.5);  // M0
-    FilePtr file = TempFile();
-    const int slot = OpenGpsNav("Kelvrant", 0, file.get(), header_);
-    WriteGpsNavRecord(slot, 5, r);
-    CloseGpsNav(slot);
-    const std::vector<std::string> lines = Lines(Contents(file.get()));
-    ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines[6].substr(60), D("%19.11le", 0.5 * 3.141592653589793));
-    EXPECT_EQ(lines[6].substr(60), "  .157079632679D+01");
+    EXPECT_EQ(Write({r}), Write({}));
 }
 
 TEST(nav_header, ion_values_sign_extended) {

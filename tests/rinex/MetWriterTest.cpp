@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "geo/Clock.h"
 #include "rinex/LineWriter.h"
+#include "rinex/TextSink.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {
@@ -18,35 +20,23 @@ constexpr std::time_t kNow = 1709647651;
 
 class met_writer : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetWriterSlotsForTest();
-        SetCurrentClock(&clock_);
-        file_ = std::tmpfile();
+    // A writer over the test's sink, with the header written.
+    MetWriter& Open(const MetHeaderRecord& header, std::string_view program = "Kelvrant") {
+        writer_ = std::make_unique<MetWriter>(sink_, WriterOptions{program, clock_});
+        writer_->WriteHeader(header);
+        return *writer_;
     }
-    void TearDown() override {
-        SetCurrentClock(nullptr);
-        std::fclose(file_);
-        ResetWriterSlotsForTest();
-    }
-    std::string Written() {
-        std::fflush(file_);
-        std::rewind(file_);
-        std::string bytes;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0)
-            bytes.append(buffer, n);
-        return bytes;
-    }
+    const std::string& Written() const { return sink_.Text(); }
     // The lines of the header after its END OF HEADER line.
-    std::string Records() {
-        const std::string all = Written();
+    std::string Records() const {
+        const std::string& all = Written();
         const std::size_t end = all.find("END OF HEADER");
         return end == std::string::npos ? std::string() : all.substr(all.find('\n', end) + 1);
     }
 
     FixedClock clock_{kNow};
-    std::FILE* file_ = nullptr;
+    StringSink sink_;
+    std::unique_ptr<MetWriter> writer_;
 };
 
 MetHeaderRecord ThreeSensors() {
@@ -81,11 +71,9 @@ MetHeaderRecord ThreeSensors() {
 }
 
 TEST_F(met_writer, golden_file_with_three_sensors_at_the_pressure_position) {
-    const int slot = OpenMet("Kelvrant", file_, ThreeSensors());
-    ASSERT_EQ(slot, 0);
-    EXPECT_EQ(WriteMetRecord(slot, 1200, 259223.0, 1013.2, 25.3, 45.0), 1);
-    EXPECT_EQ(WriteMetRecord(slot, 1200, 604800.0, 1000.0, -5.3, 100.0), 1);
-    EXPECT_EQ(CloseMet(slot), 1);
+    MetWriter& w = Open(ThreeSensors());
+    EXPECT_TRUE(w.WriteRecord(1200, 259223.0, 1013.2, 25.3, 45.0));
+    EXPECT_TRUE(w.WriteRecord(1200, 604800.0, 1000.0, -5.3, 100.0));
 
     const std::string expected =
         "     2              METEOROLOGICAL DATA                     RINEX VERSION / TYPE\r\n"
@@ -117,9 +105,7 @@ TEST_F(met_writer, sensor_positions_of_their_own_and_absent_sensors) {
     r.hrX = 4033470.2;
     r.hrY = 23660.1;
     r.hrZ = 4924301.9;
-    const int slot = OpenMet("Kelvrant", file_, r);
-    ASSERT_GE(slot, 0);
-    WriteMetRecord(slot, 1200, 259223.0, 1013.2, 25.3, 45.0);
+    Open(r).WriteRecord(1200, 259223.0, 1013.2, 25.3, 45.0);
     const std::string all = Written();
     EXPECT_NE(all.find("13212M009                                                   MARKER NUMBER"
                        "       \r\n"),
@@ -143,8 +129,7 @@ TEST_F(met_writer, every_header_line_is_80_columns) {
     r.markerName = std::string(100, 'M');
     r.prModel = std::string(30, 'X');
     r.prAccuracy = 1e12;  // too wide for its field: the line is cut at 80
-    const int slot = OpenMet("AProgramNameLongerThanTwenty", file_, r);
-    ASSERT_GE(slot, 0);
+    Open(r, "AProgramNameLongerThanTwenty");
     const std::string all = Written();
     std::size_t start = 0;
     int lines = 0;
@@ -161,25 +146,25 @@ TEST_F(met_writer, every_header_line_is_80_columns) {
 
 TEST_F(met_writer, header_is_a_copy_taken_at_open) {
     MetHeaderRecord r = ThreeSensors();
-    const int slot = OpenMet("Kelvrant", file_, r);
+    MetWriter& w = Open(r);
     r.prPresent = 0;
     r.hrPresent = 0;
-    WriteMetRecord(slot, 1200, 259223.0, 1013.2, 25.3, 45.0);
+    w.WriteRecord(1200, 259223.0, 1013.2, 25.3, 45.0);
     EXPECT_EQ(Records(), "  3  1  8  0  0 23 1013.2   25.3   45.0\r\n");
 }
 
 TEST_F(met_writer, record_times) {
-    const int slot = OpenMet("Kelvrant", file_, ThreeSensors());
+    MetWriter& w = Open(ThreeSensors());
     // Seconds printed rounded to the nearest whole second.
-    WriteMetRecord(slot, 1200, 259223.4, 1, 2, 3);
-    WriteMetRecord(slot, 1200, 259223.5, 1, 2, 3);
+    w.WriteRecord(1200, 259223.4, 1, 2, 3);
+    w.WriteRecord(1200, 259223.5, 1, 2, 3);
     // Beyond the end of the week: the next week.
-    WriteMetRecord(slot, 1200, 604810.0, 1, 2, 3);
+    w.WriteRecord(1200, 604810.0, 1, 2, 3);
     // Half a second or less before a minute rounds into that minute, never to second 60.
-    WriteMetRecord(slot, 1200, 259259.7, 1, 2, 3);
-    WriteMetRecord(slot, 1200, 604799.6, 1, 2, 3);
+    w.WriteRecord(1200, 259259.7, 1, 2, 3);
+    w.WriteRecord(1200, 604799.6, 1, 2, 3);
     // Year 2000 prints as 0.
-    WriteMetRecord(slot, 1043, 0.0, 1, 2, 3);
+    w.WriteRecord(1043, 0.0, 1, 2, 3);
     EXPECT_EQ(Records(),
               "  3  1  8  0  0 23    1.0    2.0    3.0\r\n"
               "  3  1  8  0  0 24    1.0    2.0    3.0\r\n"
@@ -189,38 +174,14 @@ TEST_F(met_writer, record_times) {
               "  0  1  2  0  0  0    1.0    2.0    3.0\r\n");
 }
 
-TEST_F(met_writer, invalid_slots_and_undatable_times_write_nothing) {
-    EXPECT_EQ(OpenMet("Kelvrant", nullptr, ThreeSensors()), -1);
-    EXPECT_EQ(TakeWriterError(), kWriterNoFile);
-    EXPECT_EQ(WriteMetRecord(-1, 1200, 0.0, 1, 2, 3), 0);
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    EXPECT_EQ(WriteMetRecord(12, 1200, 0.0, 1, 2, 3), 0);
-    EXPECT_EQ(WriteMetRecord(3, 1200, 0.0, 1, 2, 3), 0);  // free slot
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    EXPECT_EQ(CloseMet(12), 0);
-    EXPECT_EQ(CloseMet(-1), 0);
-
-    const int slot = OpenMet("Kelvrant", file_, ThreeSensors());
-    ASSERT_GE(slot, 0);
+TEST_F(met_writer, undatable_times_write_nothing) {
+    MetWriter& w = Open(ThreeSensors());
     const std::string header = Written();
-    EXPECT_EQ(WriteMetRecord(slot, 1200, std::nan(""), 1, 2, 3), 0);
-    EXPECT_EQ(WriteMetRecord(slot, -1, 0.0, 1, 2, 3), 0);
-    EXPECT_EQ(WriteMetRecord(slot, 2147483647, 0.0, 1, 2, 3), 0);
-    EXPECT_EQ(WriteMetRecord(slot, 1200, 1e300, 1, 2, 3), 0);
-    EXPECT_EQ(CloseMet(slot), 1);
-    EXPECT_EQ(WriteMetRecord(slot, 1200, 0.0, 1, 2, 3), 0);
+    EXPECT_FALSE(w.WriteRecord(1200, std::nan(""), 1, 2, 3));
+    EXPECT_FALSE(w.WriteRecord(-1, 0.0, 1, 2, 3));
+    EXPECT_FALSE(w.WriteRecord(2147483647, 0.0, 1, 2, 3));
+    EXPECT_FALSE(w.WriteRecord(1200, 1e300, 1, 2, 3));
     EXPECT_EQ(Written(), header);
-}
-
-TEST_F(met_writer, a_slot_reclaimed_by_another_writer_is_not_a_met_slot) {
-    const int slot = OpenMet("Kelvrant", file_, ThreeSensors());
-    ASSERT_EQ(ReleaseWriterSlot(slot), 1);  // freed by another writer's close
-    std::FILE* other = std::tmpfile();
-    ASSERT_EQ(ClaimWriterSlot(other, "Other"), slot);
-    EXPECT_EQ(WriteMetRecord(slot, 1200, 0.0, 1, 2, 3), 0);
-    std::fseek(other, 0, SEEK_END);
-    EXPECT_EQ(std::ftell(other), 0L);
-    std::fclose(other);
 }
 
 }  // namespace

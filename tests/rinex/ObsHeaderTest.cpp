@@ -1,5 +1,5 @@
-// The observation header writer: whole headers compared byte for byte, the observation type
-// table and the slot rules of the observation writer.
+// The observation header writer: whole headers compared byte for byte and the observation type
+// table.
 #include "rinex/ObsHeader.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +11,13 @@
 
 #include "ObsTestSupport.h"
 #include "rinex/LineWriter.h"
-#include "rinex/ObsEpoch.h"
+#include "rinex/ObsWriter.h"
 #include "support/TestPaths.h"
 
 namespace kelvrant {
 namespace {
 
 using test::FirstDifference;
-using test::OutFile;
-using test::WriterFixture;
 
 // The text with every "\n" turned into CR LF.
 std::string Crlf(const std::string& text) {
@@ -32,11 +30,8 @@ std::string Crlf(const std::string& text) {
 }
 
 std::string WriteHeader(const ObsHeaderRecord& r) {
-    OutFile out;
-    const int slot = OpenObs(out.get(), "Kelvrant", 0, r.firstWeek, r.firstSeconds, 3, 1, 0, 0, 0);
-    EXPECT_GE(slot, 0);
-    EXPECT_EQ(WriteObsHeader(slot, r), 1);
-    EXPECT_EQ(CloseObs(slot), 1);
+    test::TestOutput out;
+    ObsWriter(out.sink, out.options).WriteHeader(r);
     return out.Text();
 }
 
@@ -129,14 +124,12 @@ Kelvrant                                 03/05/2024 14:07   PGM / RUN BY / DATE
 )";
 
 TEST(obs_header, gps_only_header_golden) {
-    WriterFixture fixture;
     const std::string actual = WriteHeader(GpsRecord());
     const std::string expected = Crlf(kGpsHeader);
     EXPECT_EQ(FirstDifference(expected, actual), "");
 }
 
 TEST(obs_header, mixed_header_golden) {
-    WriterFixture fixture;
     ObsHeaderRecord r;
     r.systemLetter = 'M';
     r.receiverType = "Ashtech GG24";
@@ -160,7 +153,6 @@ TEST(obs_header, mixed_header_golden) {
 }
 
 TEST(obs_header, every_line_is_80_columns_and_long_text_is_cut) {
-    WriterFixture fixture;
     ObsHeaderRecord r = GpsRecord();
     r.markerName = std::string(100, 'N');
     for (auto& c : r.counts[3])
@@ -197,7 +189,6 @@ TEST(obs_header, antenna_height_adds_the_vertical_part_of_the_slant) {
 }
 
 std::string TypesLine(int dataType, bool noDoppler) {
-    WriterFixture fixture;
     ObsHeaderRecord r;
     r.obsTypes[kObsT1] = 0;
     SetObservationTypes(r, dataType, noDoppler);
@@ -235,74 +226,6 @@ TEST(obs_header, set_observation_types_leaves_t1_t2) {
     EXPECT_EQ(r.obsTypes[kObsT1], 1);
     EXPECT_EQ(r.obsTypes[kObsT2], 0);
     EXPECT_EQ(r.obsTypes[kObsD2], 0);
-}
-
-TEST(obs_header, thirteenth_open_fails_with_error_3) {
-    WriterFixture fixture;
-    std::vector<std::unique_ptr<OutFile>> files;
-    for (int i = 0; i < kWriterSlotCount; ++i) {
-        files.push_back(std::make_unique<OutFile>());
-        EXPECT_EQ(OpenObs(files.back()->get(), "Kelvrant", 0, 0, 0.0, 1, 1, 0, 0, 0), i);
-    }
-    OutFile extra;
-    TakeWriterError();
-    EXPECT_EQ(OpenObs(extra.get(), "Kelvrant", 0, 0, 0.0, 1, 1, 0, 0, 0), -1);
-    EXPECT_EQ(TakeWriterError(), kWriterNoFreeSlot);
-    // The lowest freed slot is claimed next.
-    EXPECT_EQ(CloseObs(4), 1);
-    EXPECT_EQ(OpenObs(extra.get(), "Kelvrant", 0, 0, 0.0, 1, 1, 0, 0, 0), 4);
-}
-
-TEST(obs_header, open_without_file_fails_with_error_2) {
-    WriterFixture fixture;
-    TakeWriterError();
-    EXPECT_EQ(OpenObs(nullptr, "Kelvrant", 0, 0, 0.0, 1, 1, 0, 0, 0), -1);
-    EXPECT_EQ(TakeWriterError(), kWriterNoFile);
-}
-
-TEST(obs_header, writes_on_free_or_invalid_slots_return_0_with_error_1) {
-    WriterFixture fixture;
-    ObsHeaderRecord r;
-    EpochRecord epoch;
-    SatelliteSlots sats;
-    for (int slot : {-1, 0, 11, 12}) {
-        TakeWriterError();
-        EXPECT_EQ(WriteObsHeader(slot, r), 0);
-        EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-        EXPECT_EQ(WriteObsEpoch(slot, epoch, sats), 0);
-        EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    }
-    EXPECT_EQ(CloseObs(12), 0);
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    EXPECT_EQ(CloseObs(-1), 0);
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-}
-
-TEST(obs_header, slot_of_another_writer_is_not_an_observation_slot) {
-    WriterFixture fixture;
-    OutFile out;
-    const int slot = ClaimWriterSlot(out.get(), "Kelvrant");
-    ASSERT_EQ(slot, 0);
-    EpochRecord epoch;
-    SatelliteSlots sats;
-    TakeWriterError();
-    EXPECT_EQ(WriteObsEpoch(slot, epoch, sats), 0);
-    EXPECT_EQ(TakeWriterError(), kWriterBadSlot);
-    EXPECT_EQ(out.Text(), "");
-}
-
-TEST(obs_header, header_goes_to_the_start_and_the_position_is_restored) {
-    WriterFixture fixture;
-    OutFile out;
-    const int slot = OpenObs(out.get(), "Kelvrant", 0, 2300, 0.0, 1, 1, 0, 0, 0);
-    ASSERT_EQ(slot, 0);
-    const std::string filler(3000, 'x');
-    std::fwrite(filler.data(), 1, filler.size(), out.get());
-    ASSERT_EQ(WriteObsHeader(slot, ObsHeaderRecord{}), 1);
-    EXPECT_EQ(std::ftell(out.get()), 3000);
-    const std::string text = out.Text();
-    EXPECT_EQ(text.substr(0, 20), "     2              ");
-    EXPECT_EQ(text.back(), 'x');
 }
 
 }  // namespace

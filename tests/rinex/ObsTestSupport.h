@@ -1,9 +1,8 @@
-// Helpers of the observation writer tests: an in-memory output file read back whole, epoch
+// Helpers of the writer and converter tests: writer output in memory with a fixed clock, epoch
 // and satellite bytes built field by field, and CR LF joined expected texts.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -17,48 +16,12 @@ namespace kelvrant::test {
 /// 2024-03-05 14:07:33 UTC.
 inline constexpr std::time_t kTestNow = 1709647653;
 
-/// A scratch output file, closed at the end of the scope.
-class OutFile {
-  public:
-    OutFile() : file_(std::tmpfile()) {}
-    ~OutFile() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    OutFile(const OutFile&) = delete;
-    OutFile& operator=(const OutFile&) = delete;
-    std::FILE* get() const { return file_; }
-    /// The whole content (the position is kept).
-    std::string Text() const {
-        std::fflush(file_);
-        const long pos = std::ftell(file_);
-        std::fseek(file_, 0, SEEK_END);
-        const long size = std::ftell(file_);
-        std::string s(static_cast<std::size_t>(size), '\0');
-        std::fseek(file_, 0, SEEK_SET);
-        const std::size_t n = std::fread(s.data(), 1, s.size(), file_);
-        s.resize(n);
-        std::fseek(file_, pos, SEEK_SET);
-        return s;
-    }
-
-  private:
-    std::FILE* file_;
-};
-
-/// Installs the fixed clock and frees every writer slot; restores the system clock after.
-class WriterFixture {
-  public:
-    WriterFixture() : clock_(kTestNow) {
-        ResetWriterSlotsForTest();
-        SetCurrentClock(&clock_);
-    }
-    ~WriterFixture() {
-        SetCurrentClock(nullptr);
-        ResetWriterSlotsForTest();
-    }
-
-  private:
-    FixedClock clock_;
+/// A writer's output in memory, with the fixed test clock in its options.
+struct TestOutput {
+    StringSink sink;
+    FixedClock clock{kTestNow};
+    WriterOptions options{"Kelvrant", clock};
+    const std::string& Text() const { return sink.Text(); }
 };
 
 /// Lines each followed by CR LF.

@@ -56,9 +56,6 @@ int CountEpochLines(const std::string& text) {
 
 class WriteWorker : public ::testing::Test {
   protected:
-    void SetUp() override { SetCurrentClock(&clock_); }
-    void TearDown() override { SetCurrentClock(nullptr); }
-
     bool Start(const std::string& bfile, const std::string& efile = {}, const std::string& ion = {},
                bool nav = false, bool gnav = false) {
         job_.ObsRun = true;
@@ -78,7 +75,6 @@ class WriteWorker : public ::testing::Test {
         return StartObsAutoRun(job_, files_, settings_, problems_);
     }
 
-    FixedClock clock_{1000000000};
     test::TempDir dir_;
     ConversionJob job_;
     RunFileSet files_;

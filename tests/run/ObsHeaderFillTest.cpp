@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ashtech/BFileReader.h"
@@ -11,6 +12,7 @@
 #include "ashtech/SiteFile.h"
 #include "geo/LeapSeconds.h"
 #include "rinex/ObsTestSupport.h"
+#include "rinex/ObsWriter.h"
 #include "run/HeaderFill.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
@@ -24,9 +26,7 @@ using test::BHeader;
 using test::BObsBlock;
 using test::BSatellite;
 using test::FirstDifference;
-using test::OutFile;
 using test::TempDir;
-using test::WriterFixture;
 
 // A B-file opened and indexed with statistics; the files live as long as the object.
 class OpenedBFile {
@@ -109,18 +109,14 @@ const char* const kFilledMixedHeader =
     "                                                            END OF HEADER       \r\n";
 
 TEST(obs_header_fill, mixed_file_header_golden) {
-    WriterFixture fixture;
     OpenedBFile b(MixedFile(kDataL1CP_L2P));
     ObsHeaderRecord r;
     r.intervalPresent = 1;
     r.satelliteListPresent = 1;
     FillObsHeader(r, b.reader, nullptr, nullptr, nullptr);
     SetObservationTypes(r, kDataL1CP_L2P, false);
-    OutFile out;
-    const int slot =
-        OpenObs(out.get(), "Kelvrant", 0, r.firstWeek, r.firstSeconds, kDataL1CP_L2P, 4, 0, 0, 0);
-    ASSERT_EQ(WriteObsHeader(slot, r), 1);
-    CloseObs(slot);
+    test::TestOutput out;
+    ObsWriter(out.sink, out.options).WriteHeader(r);
     EXPECT_EQ(FirstDifference(kFilledMixedHeader, out.Text()), "");
 }
 
@@ -171,15 +167,19 @@ TEST(obs_header_fill, receiver_texts_and_gps_only_letter) {
     EXPECT_EQ(r.lastPresent, 1);
 }
 
-TEST(obs_header_fill, mixed_letter_by_substring_of_the_receiver_type) {
-    BHeader h;
-    h.receiverType = "XZ18-B";
-    BFileBuilder builder(h);
-    builder.Add(Epoch(100.0, {}));
-    OpenedBFile b(builder);
-    ObsHeaderRecord r;
-    FillObsHeader(r, b.reader, -1, 0.0, nullptr, nullptr);
-    EXPECT_EQ(r.systemLetter, 'M');
+TEST(obs_header_fill, mixed_letter_for_glonass_models_in_any_case) {
+    const std::pair<const char*, char> cases[] = {{"GG24", 'M'},    {"gg24", 'M'}, {"z18", 'M'},
+                                                  {"Gg-XxIv", 'M'}, {"G12", 'G'},  {"XZ18-B", 'G'}};
+    for (const auto& [type, letter] : cases) {
+        BHeader h;
+        h.receiverType = type;
+        BFileBuilder builder(h);
+        builder.Add(Epoch(100.0, {}));
+        OpenedBFile b(builder);
+        ObsHeaderRecord r;
+        FillObsHeader(r, b.reader, -1, 0.0, nullptr, nullptr);
+        EXPECT_EQ(r.systemLetter, letter) << type;
+    }
 }
 
 TEST(obs_header_fill, site_file_values_replace_the_receiver_texts) {

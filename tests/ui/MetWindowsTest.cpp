@@ -52,7 +52,7 @@ class met_windows : public ::testing::Test {
 
     void SetUp() override {
         MessageBox::reset();
-        SetCurrentClock(&clock_);
+        ctx.clock = &clock_;
         ctx.problems = &problems;
         ctx.enableMenus = [this](bool on) { menus.push_back(on); };
         ctx.config.SetMetUtc2Gps(18.0);
@@ -67,7 +67,6 @@ class met_windows : public ::testing::Test {
     void TearDown() override {
         win.reset();
         CloseRunFiles(ctx.files);
-        SetCurrentClock(nullptr);
         SetClipboardPort(nullptr);
         MessageBox::reset();
     }

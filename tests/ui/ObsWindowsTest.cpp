@@ -410,7 +410,7 @@ TEST_F(obs_windows, glonass_receiver_without_clock_adjustment_asks_first) {
     EXPECT_EQ(ctx.config.GetSiteNumber(), "NOT YET");
 }
 
-TEST_F(obs_windows, lower_case_receiver_and_unknown_data_type_offer_all_six_without_warning) {
+TEST_F(obs_windows, lower_case_glonass_receiver_warns_and_unknown_data_type_offers_all_six) {
     test::BHeader header;
     header.receiverType = "gg24";
     header.dataType = 7;
@@ -431,8 +431,11 @@ TEST_F(obs_windows, lower_case_receiver_and_unknown_data_type_offer_all_six_with
     EXPECT_EQ(combo->itemText(0), "L1 (L1 C/A Codephase tracking)");
     EXPECT_EQ(combo->currentText(), "L1CP_L2P (L1 C/A, L1 P-Code, and L2 P-Code)");
     combo->setCurrentIndex(0);  // L1 only
+    // "gg24" is a GG24: the clock-adjustment warning comes as for "GG24".
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     Click(h, "OKBtn");
-    EXPECT_TRUE(MessageBox::shown().empty());
+    ASSERT_EQ(MessageBox::shown().size(), 1u);
+    EXPECT_EQ(MessageBox::shown()[0].title, "WARNING: Non-GLONASS option selected.");
     EXPECT_EQ(progressStarts, 1);
     const std::string obs = test::ReadFile(dir.File("ABCD3421.26O"));
     EXPECT_NE(obs.find("     3    L1    C1    D1"), std::string::npos) << obs.substr(0, 1200);

@@ -1,7 +1,7 @@
-// The observation epoch writer: whole epoch records compared byte for byte, the signal
-// strength tables, event records, clock-jump handling in both modes, and a printf reference
-// of the fast path on many random epochs.
-#include "rinex/ObsEpoch.h"
+// The observation epoch records as converted and written: whole epoch records compared byte
+// for byte, event records, clock-jump handling in both modes, and a printf reference of the
+// fast path on many random epochs.
+#include "rinex/ObsWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,14 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "ObsTestSupport.h"
+#include "convert/EpochConverter.h"
+#include "convert/ReceiverConventions.h"
 #include "geo/GpsTime.h"
 #include "rinex/ObsHeader.h"
 #include "support/TestPaths.h"
@@ -25,44 +29,57 @@ using test::BlockValues;
 using test::FirstDifference;
 using test::Lines;
 using test::MakeEpoch;
-using test::OutFile;
 using test::SetBlock;
 using test::SetSatellite;
-using test::WriterFixture;
 
-// An observation file with its header written; Epochs() is what follows the header.
+SignalClass ClassOf(int receiverClass) {
+    return receiverClass >= 1 && receiverClass <= 4 ? static_cast<SignalClass>(receiverClass)
+                                                    : SignalClass::kOther;
+}
+
+// An observation file with its header written, and the converter of its epochs; Epochs() is
+// what follows the header.
 class Session {
   public:
     Session(char letter, int dataType, bool noDoppler, int receiverClass, int smoothing,
             int siteChanges, int clockAdjustment, std::int32_t week = 2300,
-            double seconds = 345630.0) {
-        slot_ = OpenObs(out_.get(), "Kelvrant", 0, week, seconds, dataType, receiverClass,
-                        smoothing, siteChanges, clockAdjustment);
-        EXPECT_EQ(slot_, 0);
+            double seconds = 345630.0)
+        : writer_(out_.sink, out_.options), epoch_(std::make_unique<ObservationEpoch>()) {
         ObsHeaderRecord r;
         r.systemLetter = letter;
         SetObservationTypes(r, dataType, noDoppler);
         r.firstWeek = week;
         r.firstSeconds = seconds;
-        EXPECT_EQ(WriteObsHeader(slot_, r), 1);
+        writer_.WriteHeader(r);
         headerSize_ = out_.Text().size();
+        ConvertOptions options;
+        options.dataType = dataType;
+        options.signalClass = ClassOf(receiverClass);
+        options.smoothing = smoothing != 0;
+        options.siteChanges = siteChanges != 0;
+        options.clockAdjustment = clockAdjustment != 0;
+        for (std::size_t o = 0; o < options.observables.size(); ++o)
+            options.observables[o] = r.obsTypes[o] != 0;
+        options.firstWeek = week;
+        options.firstSeconds = seconds;
+        converter_.emplace(options);
     }
-    ~Session() { CloseObs(slot_); }
 
-    int slot() const { return slot_; }
     void Write(const EpochRecord& e, const SatelliteSlots& s) {
-        EXPECT_EQ(WriteObsEpoch(slot_, e, s), 1);
+        converter_->Convert(e, s, *epoch_);
+        writer_.WriteEpoch(*epoch_);
     }
     std::string Epochs() const { return out_.Text().substr(headerSize_); }
 
   private:
-    OutFile out_;
-    int slot_ = -1;
+    test::TestOutput out_;
+    ObsWriter writer_;
+    std::optional<EpochConverter> converter_;
+    std::unique_ptr<ObservationEpoch> epoch_;
     std::size_t headerSize_ = 0;
 };
 
 TEST(obs_epoch, thirteen_satellites_continue_on_a_second_line) {
-    WriterFixture fixture;
     Session s('G', kDataL1, true, 1, 0, 0, 0);
     SatelliteSlots sats;
     for (int i = 0; i < 13; ++i) {
@@ -85,7 +102,6 @@ TEST(obs_epoch, thirteen_satellites_continue_on_a_second_line) {
 }
 
 TEST(obs_epoch, all_seven_observables_in_a_mixed_file) {
-    WriterFixture fixture;
     Session s('M', kDataL1CP_L2P, false, 4, 1, 0, 0);
     SatelliteSlots sats;
     SetSatellite(sats, 0, 5);
@@ -126,7 +142,6 @@ TEST(obs_epoch, all_seven_observables_in_a_mixed_file) {
 }
 
 TEST(obs_epoch, code_zeroed_when_flagged_or_below_a_tenth_millisecond) {
-    WriterFixture fixture;
     Session s('G', kDataCdPhase, true, 1, 0, 0, 0);
     SatelliteSlots sats;
     const double ranges[] = {0.07, 3.00005, -1.07, 0.07};
@@ -147,7 +162,6 @@ TEST(obs_epoch, code_zeroed_when_flagged_or_below_a_tenth_millisecond) {
 }
 
 TEST(obs_epoch, data_type_2_takes_l2_and_d2_from_block_1) {
-    WriterFixture fixture;
     Session s('G', kDataL2C, false, 2, 0, 0, 0);
     SatelliteSlots sats;
     SetSatellite(sats, 0, 7);
@@ -164,7 +178,6 @@ TEST(obs_epoch, data_type_2_takes_l2_and_d2_from_block_1) {
 }
 
 TEST(obs_epoch, data_type_5_takes_p1_from_block_0) {
-    WriterFixture fixture;
     Session s('G', kDataL1CP, true, 3, 0, 0, 0);
     SatelliteSlots sats;
     SetSatellite(sats, 0, 12);
@@ -179,7 +192,6 @@ TEST(obs_epoch, data_type_5_takes_p1_from_block_0) {
 }
 
 TEST(obs_epoch, data_type_6_takes_l2_p2_d2_from_block_1) {
-    WriterFixture fixture;
     Session s('G', kDataL1C_L2P, false, 1, 0, 0, 0);
     SatelliteSlots sats;
     SetSatellite(sats, 0, 32);
@@ -196,37 +208,6 @@ TEST(obs_epoch, data_type_6_takes_l2_p2_d2_from_block_1) {
     EXPECT_EQ(FirstDifference(expected, s.Epochs()), "");
 }
 
-TEST(obs_epoch, signal_strength_tables_at_their_boundaries) {
-    struct Case {
-        int receiverClass, snr, digit;
-    };
-    const Case cases[] = {
-        {1, 0, 1},   {1, 59, 1},  {1, 60, 2},  {1, 79, 2},  {1, 80, 3},  {1, 99, 3},  {1, 100, 4},
-        {1, 119, 4}, {1, 120, 5}, {1, 149, 5}, {1, 150, 6}, {1, 169, 6}, {1, 170, 7}, {1, 189, 7},
-        {1, 190, 8}, {1, 209, 8}, {1, 210, 9}, {1, 255, 9}, {2, 0, 1},   {2, 9, 1},   {2, 10, 2},
-        {2, 14, 2},  {2, 15, 3},  {2, 19, 3},  {2, 20, 4},  {2, 24, 4},  {2, 25, 5},  {2, 30, 5},
-        {2, 31, 6},  {2, 36, 6},  {2, 37, 7},  {2, 42, 7},  {2, 43, 8},  {2, 48, 8},  {2, 49, 9},
-        {2, 100, 9}, {2, 255, 9}, {4, 24, 4},  {4, 25, 5},  {4, 100, 9}, {3, 0, 1},   {3, 29, 1},
-        {3, 30, 2},  {3, 32, 2},  {3, 33, 3},  {3, 35, 3},  {3, 36, 4},  {3, 38, 4},  {3, 39, 5},
-        {3, 44, 5},  {3, 45, 6},  {3, 47, 6},  {3, 48, 7},  {3, 51, 7},  {3, 52, 8},  {3, 55, 8},
-        {3, 56, 9},  {3, 255, 9}, {0, 210, 9}, {7, 59, 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SignalStrengthDigit(c.receiverClass, c.snr), c.digit)
-            << "class " << c.receiverClass << " snr " << c.snr;
-}
-
-TEST(obs_epoch, receiver_class_by_exact_type) {
-    EXPECT_EQ(ReceiverClassOf("G12"), 2);
-    EXPECT_EQ(ReceiverClassOf("UZ-12"), 3);
-    EXPECT_EQ(ReceiverClassOf("Z18"), 4);
-    EXPECT_EQ(ReceiverClassOf("GG24"), 4);
-    EXPECT_EQ(ReceiverClassOf("GG-XXIV"), 4);
-    EXPECT_EQ(ReceiverClassOf("gg24"), 1);
-    EXPECT_EQ(ReceiverClassOf("G12 "), 1);
-    EXPECT_EQ(ReceiverClassOf(""), 1);
-}
-
 SatelliteSlots OneSatellite(double range) {
     SatelliteSlots sats;
     SetSatellite(sats, 0, 1);
@@ -235,7 +216,6 @@ SatelliteSlots OneSatellite(double range) {
 }
 
 TEST(obs_epoch, site_changes_write_event_records) {
-    WriterFixture fixture;
     Session s('G', kDataCdPhase, true, 1, 0, 1, 0);
     const SatelliteSlots sats = OneSatellite(0.07);
     s.Write(MakeEpoch("AAAA", 345630.0, 0.0, 1), sats);
@@ -262,7 +242,6 @@ TEST(obs_epoch, site_changes_write_event_records) {
 }
 
 TEST(obs_epoch, moving_antenna_on_the_first_epoch) {
-    WriterFixture fixture;
     Session s('G', kDataCdPhase, true, 1, 0, 1, 0);
     s.Write(MakeEpoch("????", 345630.0, 0.0, 1), OneSatellite(0.07));
     // Without satellites only the event records appear.
@@ -281,7 +260,6 @@ TEST(obs_epoch, moving_antenna_on_the_first_epoch) {
 }
 
 TEST(obs_epoch, site_changes_ignored_without_the_flag) {
-    WriterFixture fixture;
     Session s('G', kDataCdPhase, true, 1, 0, 0, 0);
     s.Write(MakeEpoch("????", 345630.0, 0.0, 1), OneSatellite(0.07));
     EXPECT_EQ(s.Epochs().find("MOVING"), std::string::npos);
@@ -332,7 +310,6 @@ std::string FirstSevenEpochs() {
 }
 
 TEST(obs_epoch, code_jump_moves_time_clock_and_code_when_adjustment_is_off) {
-    WriterFixture fixture;
     const std::string expected =
         FirstSevenEpochs() +
         Lines({" 24  2  8  0  0 37.0010000  0  1  1                                  0.001000000",
@@ -343,7 +320,6 @@ TEST(obs_epoch, code_jump_moves_time_clock_and_code_when_adjustment_is_off) {
 }
 
 TEST(obs_epoch, code_jump_moves_carrier_and_clock_jump_is_removed_when_adjustment_is_on) {
-    WriterFixture fixture;
     // Epoch 7: code jump, carrier phases moved by 1 ms of L1 cycles. Epoch 8: a jump of the
     // clock offset alone, taken out of the printed offset.
     const std::string expected =
@@ -356,7 +332,6 @@ TEST(obs_epoch, code_jump_moves_carrier_and_clock_jump_is_removed_when_adjustmen
 }
 
 TEST(obs_epoch, clock_jump_stays_in_the_offset_when_adjustment_is_off) {
-    WriterFixture fixture;
     const std::string text = JumpSession(0, 99, false, 8);
     EXPECT_NE(text.find(" 24  2  8  0  0 38.0000000  0  1  1                                  "
                         "0.001000000\r\n"),
@@ -365,7 +340,6 @@ TEST(obs_epoch, clock_jump_stays_in_the_offset_when_adjustment_is_off) {
 }
 
 TEST(obs_epoch, no_detection_within_the_first_six_epochs) {
-    WriterFixture fixture;
     // The jump between epochs 4 and 5 is never compared: nothing is adjusted.
     const std::string text = JumpSession(0, 5);
     EXPECT_EQ(text.find("0010000"), std::string::npos) << text;
@@ -373,7 +347,6 @@ TEST(obs_epoch, no_detection_within_the_first_six_epochs) {
 }
 
 TEST(obs_epoch, code_and_carrier_jumping_together_disable_adjustments) {
-    WriterFixture fixture;
     const std::string text = JumpSession(0, 7, true);
     EXPECT_EQ(text.find("0010000"), std::string::npos) << text;
     EXPECT_NE(text.find(" 24  2  8  0  0 37.0000000"), std::string::npos);
@@ -381,7 +354,6 @@ TEST(obs_epoch, code_and_carrier_jumping_together_disable_adjustments) {
 }
 
 TEST(obs_epoch, jump_at_week_end_dates_the_epoch_in_the_next_week) {
-    WriterFixture fixture;
     Session s('G', kDataL1, true, 1, 0, 0, 0, 2300, 604792.9995);
     for (int k = 0; k < 8; ++k) {
         SatelliteSlots sats;
@@ -397,38 +369,12 @@ TEST(obs_epoch, jump_at_week_end_dates_the_epoch_in_the_next_week) {
 }
 
 TEST(obs_epoch, week_rolls_over_with_the_epoch_times) {
-    WriterFixture fixture;
     Session s('G', kDataCdPhase, true, 1, 0, 0, 0, 2300, 604770.0);
     s.Write(MakeEpoch("ROOF", 604770.0, 0.0, 1), OneSatellite(0.07));
     s.Write(MakeEpoch("ROOF", 30.0, 0.0, 1), OneSatellite(0.07));
     const std::string text = s.Epochs();
     EXPECT_NE(text.find(" 24  2 10 23 59 30.0000000"), std::string::npos) << text;
     EXPECT_NE(text.find(" 24  2 11  0  0 30.0000000"), std::string::npos) << text;
-}
-
-TEST(obs_epoch, detectors_on_their_own) {
-    WriterFixture fixture;
-    Session s('G', kDataL1, true, 1, 0, 0, 0);
-    SatelliteSlots sats;
-    SetSatellite(sats, 0, 3);
-    SetBlock(sats, 0, 0, {.rawRange = 0.07, .phase = 5000000.0});
-    s.Write(MakeEpoch("ROOF", 345630.0, 0.0, 1), sats);
-    // A clock offset 2 ms larger one second later.
-    EXPECT_DOUBLE_EQ(
-        ClockOffsetJump(s.slot(), MakeEpoch("ROOF", 345631.0, 0.002 * kSpeedOfLight, 1)), 0.002);
-    // Three milliseconds are beyond what the receiver jumps.
-    EXPECT_EQ(ClockOffsetJump(s.slot(), MakeEpoch("ROOF", 345631.0, 0.003 * kSpeedOfLight, 1)),
-              0.0);
-    SatelliteSlots later;
-    SetSatellite(later, 0, 3);
-    SetBlock(later, 0, 0, {.rawRange = 0.071, .phase = 5000000.0 + 1575420.0});
-    const EpochRecord next = MakeEpoch("ROOF", 345631.0, 0.0, 1);
-    EXPECT_DOUBLE_EQ(CodeJump(s.slot(), next, later), -0.001);
-    EXPECT_DOUBLE_EQ(CarrierJump(s.slot(), next, later), -0.001);
-    // A flagged block is not compared.
-    SetBlock(later, 0, 0, {.rawRange = 0.071, .warning = 0x04, .phase = 5000000.0 + 1575420.0});
-    EXPECT_EQ(CodeJump(s.slot(), next, later), 0.0);
-    EXPECT_EQ(CarrierJump(s.slot(), next, later), 0.0);
 }
 
 // ---- printf reference of the epoch and observation lines --------------------------------
@@ -528,7 +474,7 @@ std::string ReferenceEpoch(const RefConfig& c, std::int32_t week, const EpochRec
             if (type == kObsP2) k = d == 6 ? 1 : 2;
             if (type == kObsD2) k = d == 2 || d == 6 ? 1 : 2;
             const ObsBlockView b = s.Block(i, k);
-            const int digit = SignalStrengthDigit(c.receiverClass, b.Snr());
+            const int digit = SignalStrengthDigit(ClassOf(c.receiverClass), b.Snr());
             switch (type) {
                 case kObsL1:
                     Append(text, "%14.3lf%c%1d", b.Phase(), lli1(b.Warning()), digit);
@@ -574,7 +520,6 @@ double RandomValue(std::mt19937_64& rng) {
 TEST(obs_epoch, fast_path_matches_printf_reference_on_random_epochs) {
     std::mt19937_64 rng(42);
     for (int run = 0; run < 40; ++run) {
-        WriterFixture fixture;
         const RefConfig c{
             rng() % 2 == 0 ? 'G' : 'M',  static_cast<int>(rng() % 8), rng() % 2 == 0,
             static_cast<int>(rng() % 5), static_cast<int>(rng() % 2), static_cast<int>(rng() % 2)};
