@@ -72,6 +72,11 @@ void GpsTimeToMjd(std::int32_t week, double secondsOfWeek, std::int32_t& mjd,
     // kept in doubles and held within a range whose later arithmetic cannot overflow.
     constexpr double kMjdLimit = 1.0e8;
     if (!std::isfinite(secondsOfWeek)) secondsOfWeek = 0.0;
+    // A time a rounding error short of a whole second (a millisecond count times 0.001, a
+    // clock-jump repair) is that second, so 86399.99999999999 is the next day's midnight.
+    constexpr double kWholeSecondSnap = 1.0e-9;
+    const double nextWhole = std::ceil(secondsOfWeek);
+    if (nextWhole - secondsOfWeek < kWholeSecondSnap) secondsOfWeek = nextWhole;
     // fmod is exact, so a whole number of days leaves exactly 0 seconds: midnight stays on its
     // own day.
     double sod = std::fmod(secondsOfWeek, kSecondsPerDay);

@@ -32,7 +32,7 @@ bool SatelliteListed(const ObsHeaderRecord& r, int entry) {
 
 void WriteTimeLine(LineWriter& out, char systemLetter, std::int32_t week, double seconds,
                    std::string_view label) {
-    const CalendarTime t = GpsToCalendar(week, seconds + 1e-9);
+    const CalendarTime t = GpsToCalendar(week, seconds);
     if (systemLetter == 'G') {
         out.HeaderLine("%6ld%6ld%6ld%6ld%6ld%12.6lf                  %20.20s",
                        static_cast<long>(t.year), static_cast<long>(t.month),
@@ -290,7 +290,7 @@ void ObsWriter::WriteObservationLines(const SatelliteObservations& satellite) {
 
 // Flattened: the line pieces of an epoch are inlined into one loop nest, as on the hot path.
 [[gnu::flatten]] void ObsWriter::WriteEpoch(const ObservationEpoch& epoch) {
-    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek + 1e-9);
+    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek);
     const std::int32_t yy = TwoDigitYear(t.year);
     WriteEvent(epoch, yy, t);
     if (epoch.count == 0) return;

@@ -37,7 +37,7 @@ void WriteTypes(TextSink& sink, char system, const Rinex3CodeList& codes) {
 }
 
 void WriteTime(TextSink& sink, std::int32_t week, double seconds, std::string_view label) {
-    const CalendarTime t = GpsToCalendar(week, seconds + 1e-9);
+    const CalendarTime t = GpsToCalendar(week, seconds);
     HeaderLine(sink,
                Format("%6d%6d%6d%6d%6d%13.7f     GPS", t.year, t.month, t.day, t.hour, t.minute,
                       t.seconds),
@@ -195,7 +195,7 @@ void Rinex3ObsWriter::WriteHeader(const ObsHeaderRecord& r) {
 }
 
 void Rinex3ObsWriter::WriteEvent(const ObservationEpoch& epoch) {
-    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek + 1e-9);
+    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek);
     char line[64];
     if (epoch.event == EpochEvent::kAntennaMoving) {
         rinex3::DataLine(sink_, std::string_view(line, AppendEpochLine(line, t, 2, 1) - line));
@@ -255,7 +255,7 @@ void Rinex3ObsWriter::WriteEpoch(const ObservationEpoch& epoch) {
     for (int i = 0; i < epoch.count; ++i)
         listed += Listed(epoch.satellites[static_cast<std::size_t>(i)].satellite) ? 1 : 0;
     if (listed == 0) return;
-    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek + 1e-9);
+    const CalendarTime t = GpsToCalendar(epoch.week, epoch.secondsOfWeek);
     text_.clear();
     char line[128];
     char* p = AppendEpochLine(line, t, 0, listed);

@@ -79,8 +79,7 @@ std::string LongFileName(const StationNaming& station, const SessionSpan& span, 
     std::int32_t hour = 0;
     std::int32_t minute = 0;
     double seconds = 0.0;
-    GpsTimeToDayOfYear(span.firstWeek, span.firstSeconds + 1e-6, year, dayOfYear, hour, minute,
-                       seconds);
+    GpsTimeToDayOfYear(span.firstWeek, span.firstSeconds, year, dayOfYear, hour, minute, seconds);
     char start[32];
     std::snprintf(start, sizeof start, "%04d%03d%02d%02d", year, dayOfYear, hour, minute);
     std::string name = StationId(station) + "_R_" + start + "_" + PeriodField(span.lengthSeconds);

@@ -30,7 +30,7 @@ std::int32_t ListedSatellites(const ObsHeaderRecord& h) {
 
 // "2026-12-08T00:00:30.000" (GPS time), with the separator given.
 std::string TimeText(std::int32_t week, double seconds, char separator) {
-    const CalendarTime c = GpsToCalendar(week, seconds + 1e-9);
+    const CalendarTime c = GpsToCalendar(week, seconds);
     char text[48];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%06.3f", c.year, c.month, c.day,
                   separator, c.hour, c.minute, std::trunc(c.seconds * 1000.0) / 1000.0);

@@ -45,6 +45,9 @@ TEST(gps_time, dates_at_and_around_midnight) {
         {2086, 518400.0 + 43200.0, {2020, 1, 4, 12, 0, 0.0}},
         {2190, 86400.0 * 6 - 1.0 / 256, {2021, 12, 31, 23, 59, 60.0 - 1.0 / 256}},
         {2190, 86400.0 * 6, {2022, 1, 1, 0, 0, 0.0}},
+        // A millisecond count scaled by 0.001 that falls a rounding error short of midnight.
+        {1000, 345599999 * 0.001 + 0.001 * (1.0 - 1e-13), {1999, 3, 11, 0, 0, 0.0}},
+        {1000, 345600.0 - 1e-11, {1999, 3, 11, 0, 0, 0.0}},
     };
     for (const Case& c : cases) {
         const CalendarTime t = GpsToCalendar(c.week, c.seconds);
