@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     const std::string iniPath = kelvrant::ResolveConfigPath(kelvrant::ConfigLocationFromEnvironment(
         argc > 0 ? argv[0] : nullptr, kelvrant::CommandLineConfigPath(argc, argv)));
 #ifdef KELVRANT_HAVE_UI
-    if (kelvrant::HasDisplay()) return kelvrant::RunDesktop(argc, argv, iniPath);
+    if (kelvrant::HasDisplay() && !kelvrant::IsBatchCommand(argc, argv))
+        return kelvrant::RunDesktop(argc, argv, iniPath);
 #endif
     kelvrant::StderrProblemSink problems;
     return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout);

@@ -8,13 +8,18 @@
 #include <atomic>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "batch/Batch.h"
 #include "cli/CommandLine.h"
 #include "cli/HelpText.h"
+#include "cli/LongOptions.h"
 #include "cli/UsageText.h"
 #include "run/ConversionJob.h"
 #include "run/ConversionWorker.h"
@@ -83,6 +88,43 @@ class StopOnSignal {
     std::thread waiter_;
 };
 
+// The running executable, which a batch runs once per session.
+std::string SelfPath(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.string();
+    return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
+}
+
+// Takes "--site-logs DIR" (or "--site-logs=DIR") out of the arguments: the folder of the IGS
+// site logs whose values fill the observation header.
+bool TakeSiteLogOption(std::vector<const char*>& args, std::string& directory,
+                       ProblemSink& problems) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view a = args[i] ? args[i] : "";
+        if (a == "--site-logs") {
+            if (i + 1 >= args.size()) {
+                problems.Report(kCmdLineErrorTitle, "--site-logs needs a folder");
+                return false;
+            }
+            directory = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+            --i;
+        } else if (a.starts_with("--site-logs=")) {
+            directory = std::string(a.substr(12));
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            --i;
+        }
+    }
+    std::error_code ec;
+    if (!directory.empty() && !std::filesystem::is_directory(directory, ec)) {
+        problems.Report(kCmdLineErrorTitle, "--site-logs names no folder: " + directory);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
@@ -103,6 +145,10 @@ void LoadConfiguration(ConfigStore& config, const std::string& iniPath, Conversi
                             iniPath);
         job.SaveConfigOnExit = false;
     }
+}
+
+bool IsBatchCommand(int argc, const char* const* argv) {
+    return argc > 1 && argv[1] != nullptr && std::string_view(argv[1]) == "batch";
 }
 
 bool HasDisplay() {
@@ -165,6 +211,19 @@ std::string CommandLineConfigPath(int argc, const char* const* argv) {
 
 int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
                 ProblemSink& problems, std::FILE* usageOut) {
+    if (IsBatchCommand(argc, argv)) {
+        const auto takesValue = [](std::string_view name) {
+            const LongOption* option = FindLongOption(name);
+            return option != nullptr && !option->valueName.empty();
+        };
+        return RunBatch(std::vector<std::string>(argv + 2, argv + argc), SelfPath(argv[0]), stdout,
+                        stderr, takesValue);
+    }
+    std::vector<const char*> args(argv, argv + argc);
+    std::string siteLogDir;
+    if (!TakeSiteLogOption(args, siteLogDir, problems)) return kExitBadCommand;
+    argc = static_cast<int>(args.size());
+    argv = args.data();
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
         problems.Report(kHeadlessTitle, HasDisplay()
@@ -197,6 +256,7 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     LoadConfiguration(config, iniPath, job, problems);
 
     if (!CompleteCommandLine(job, extras, config.Settings(), problems)) return kExitBadCommand;
+    job.SiteLogDir = siteLogDir;
     if (!job.ObsRun && !job.MetRun) {
         problems.Report(kHeadlessTitle, "The command line names no conversion to run.");
         return kExitBadCommand;

@@ -18,6 +18,9 @@ enum : int {
     kExitBadCommand = 2,  ///< the command line was rejected, or there was nothing to do
 };
 
+/// True when the first argument is the word "batch": a whole campaign, always without a window.
+bool IsBatchCommand(int argc, const char* const* argv);
+
 /// True when a window can be shown (DISPLAY or WAYLAND_DISPLAY is set and not empty).
 bool HasDisplay();
 

@@ -51,6 +51,8 @@ struct ConversionJob {
 
     bool SaveConfigOnExit = true;
 
+    /// Folder of IGS site logs whose values fill the observation header (empty: none).
+    std::string SiteLogDir;
     /// Header values of the command line, for this run only.
     HeaderOverrides Overrides;
 };

@@ -16,6 +16,7 @@
 #include "rinex/ObsWriter.h"
 #include "rinex/TextSink.h"
 #include "run/HeaderFill.h"
+#include "run/SiteLogFill.h"
 
 namespace kelvrant {
 namespace {
@@ -226,6 +227,9 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
         obs.antennaRadius = settings.AntOffsets[3];
         obs.antennaDeltaVertical = settings.AntOffsets[4];
     }
+    // The station's site log outranks the S-file and the configuration; values given on the
+    // command line are applied after it.
+    if (!job.SiteLogDir.empty()) ApplySiteLog(job.SiteLogDir, files, problems);
     ApplyObsOverrides(given, dataPosition, obs);
     // Archives refuse a blank MARKER NAME; the download's own name knows the site.
     if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);

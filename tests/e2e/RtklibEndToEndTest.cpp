@@ -8,6 +8,7 @@
 // invocation on the converter's output.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -437,6 +438,139 @@ void CheckConvertedSession(const std::vector<std::string>& options, bool glonass
 }
 
 }  // namespace
+
+// A campaign of three sites over two days in one folder, converted in one command: one
+// session's B-file is broken, one has no S-file, one day's downloads are in lower case. The
+// broken one is reported and listed last, the others are converted as single runs convert
+// them, with the site logs' values in their headers, and a second run converts nothing.
+TEST_F(e2e_rtklib, batch_converts_a_campaign_in_one_command) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    const fs::path campaign = dir.path() / "campaign";
+    ash::Truth kelvTruth;
+    int seed = 20;
+    for (const char* site : {"KELV", "TST2", "ABCD"}) {
+        for (const char* start : {"172800", "259200"}) {
+            const fs::path folder = campaign / site / start;
+            fs::create_directories(folder);
+            const ProcessResult r =
+                RunProcess({SimulateExe(), "--receiver", "G12", "--out", folder.string(), "--site",
+                            site, "--week", "2448", "--start", start, "--length", "600",
+                            "--interval", "30", "--seed", std::to_string(seed++), "--truth",
+                            dir.File(std::string(site) + start + ".truth")});
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+        }
+    }
+    kelvTruth = ash::ParseTruth(ReadFile(dir.File("KELV172800.truth")));
+    // Day 343 of TST2 as a card reader in lower case leaves it.
+    for (const auto& f : fs::directory_iterator(campaign / "TST2" / "259200")) {
+        std::string lower = f.path().filename().string();
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        fs::rename(f.path(), f.path().parent_path() / lower);
+    }
+    WriteFile((campaign / "ABCD" / "172800" / "BABCDA26.342").string(), "not a download at all");
+    fs::remove(campaign / "ABCD" / "259200" / "SABCDA26.343");
+    const std::string logs = kelvrant::test::SourceDir() + "/tests/sitelog/logs";
+    const std::string out = dir.File("rinex");
+    const std::vector<std::string> batch = {kelvrant::test::KelvrantExe(),
+                                            "batch",
+                                            "--out",
+                                            out,
+                                            "--layout",
+                                            "{year}/{doy}",
+                                            "--site-logs",
+                                            logs,
+                                            "--jobs",
+                                            "2",
+                                            campaign.string()};
+
+    // The reference: a single run with the same options. Run twice, so that a configuration
+    // file missing at the start is written by the first and read by every later run.
+    const std::string single = dir.File("single");
+    fs::create_directories(single);
+    const fs::path day = campaign / "KELV" / "172800";
+    ProcessResult one;
+    for (int run = 0; run < 2; ++run)
+        one = RunProcess({kelvrant::test::KelvrantExe(), "-I", (day / "BKELVA26.342").string(),
+                          (day / "EKELVA26.342").string(), (day / "SKELVA26.342").string(),
+                          (day / "ION26.342").string(), "-T", single, "--site-logs", logs},
+                         {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    const ProcessResult first = RunProcess(batch, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(first.exitCode, 1) << first.out << first.err;
+    const std::string failed = first.out.substr(first.out.find("Failed sessions:"));
+    EXPECT_NE(failed.find("BABCDA26.342"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("ABCD 2026/342 A  FAILED: Error Reading B-File"), std::string::npos)
+        << first.out;
+    EXPECT_NE(first.out.find("1 failed"), std::string::npos) << first.out;
+    std::size_t converted = 0;
+    for (std::size_t at = first.out.find(" epochs, "); at != std::string::npos;
+         at = first.out.find(" epochs, ", at + 1))
+        ++converted;
+    EXPECT_EQ(converted, 5u) << first.out;
+    EXPECT_NE(first.out.find("KELV 2026/342 A  20 epochs, 2 files"), std::string::npos)
+        << first.out;
+
+    // The site logs' values at the session's time.
+    const std::string kelvObs = out + "/2026/342/KELV3421.26O";
+    const std::string header = ReadFile(kelvObs);
+    const auto line = [](const std::string& text, const std::string& label) {
+        const std::size_t at = text.find(label);
+        return at == std::string::npos || at < 60 ? std::string() : text.substr(at - 60, 60);
+    };
+    EXPECT_EQ(line(header, "MARKER NAME"), F("%-60s", "KELV"));
+    EXPECT_EQ(line(header, "MARKER NUMBER"), F("%-60s", "14299M002"));
+    EXPECT_EQ(line(header, "REC # / TYPE / VERS").substr(0, 20), F("%-20s", "GG24-0777"));
+    EXPECT_EQ(line(header, "ANT # / TYPE"), F("%-20s%-40s", "CR620023301", "ASH701945E_M    NONE"));
+    EXPECT_EQ(line(header, "ANTENNA: DELTA H/E/N"),
+              F("%14.4f%14.4f%14.4f%18s", 0.1, -0.002, 0.001, ""));
+    const std::string tst2 = ReadFile(out + "/2026/343/tst23431.26O");
+    EXPECT_EQ(line(tst2, "ANT # / TYPE"), F("%-20s%-40s", "0442", "ASH111661       NONE"));
+
+    // Byte for byte what the single run wrote, PGM / RUN BY / DATE aside.
+    const auto withoutDate = [](std::string text) {
+        const std::size_t at = text.find("PGM / RUN BY / DATE");
+        if (at != std::string::npos && at >= 60) text.erase(at - 60, 80);
+        return text;
+    };
+    for (const char* name : {"KELV3421.26O", "KELV3421.26N"}) {
+        EXPECT_EQ(withoutDate(ReadFile(single + "/" + name)),
+                  withoutDate(ReadFile(out + "/2026/342/" + name)))
+            << name;
+    }
+
+    std::string log;
+    const auto solutions =
+        SolveWithRtklib(dir, {kelvObs, out + "/2026/342/KELV3421.26N"}, "1", log);
+    ExpectStationBack(solutions, kelvTruth, log);
+
+    // Again: nothing is converted; the broken session fails again.
+    const auto before = fs::last_write_time(kelvObs);
+    std::vector<std::string> again = batch;
+    again.push_back("--json");
+    const ProcessResult second = RunProcess(again, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.out.find("\"total\":6,\"converted\":0,\"skipped\":5,\"failed\":1"),
+              std::string::npos)
+        << second.out;
+    EXPECT_EQ(fs::last_write_time(kelvObs), before);
+
+    // One complete single-run line per session for a cluster.
+    std::vector<std::string> list = batch;
+    list.push_back("--list");
+    const ProcessResult listed = RunProcess(list, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(listed.exitCode, 0);
+    std::istringstream lines(listed.out);
+    std::string l;
+    int count = 0;
+    while (std::getline(lines, l)) {
+        EXPECT_TRUE(l.starts_with("kelvrant -I ")) << l;
+        EXPECT_NE(l.find(" --site-logs " + logs), std::string::npos) << l;
+        ++count;
+    }
+    EXPECT_EQ(count, 6);
+}
 
 TEST_F(e2e_rtklib, simulated_gps_physics_gives_station_back) {
     CheckDirectRinex({"--length", "3600", "--interval", "30", "--seed", "7", "--clock-jump", "40"},
