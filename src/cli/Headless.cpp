@@ -96,35 +96,6 @@ std::string SelfPath(const char* argv0) {
     return std::filesystem::absolute(argv0 ? argv0 : "kelvrant", ec).string();
 }
 
-// Takes "--site-logs DIR" (or "--site-logs=DIR") out of the arguments: the folder of the IGS
-// site logs whose values fill the observation header.
-bool TakeSiteLogOption(std::vector<const char*>& args, std::string& directory,
-                       ProblemSink& problems) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string_view a = args[i] ? args[i] : "";
-        if (a == "--site-logs") {
-            if (i + 1 >= args.size()) {
-                problems.Report(kCmdLineErrorTitle, "--site-logs needs a folder");
-                return false;
-            }
-            directory = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                       args.begin() + static_cast<std::ptrdiff_t>(i + 2));
-            --i;
-        } else if (a.starts_with("--site-logs=")) {
-            directory = std::string(a.substr(12));
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            --i;
-        }
-    }
-    std::error_code ec;
-    if (!directory.empty() && !std::filesystem::is_directory(directory, ec)) {
-        problems.Report(kCmdLineErrorTitle, "--site-logs names no folder: " + directory);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void LoadConfiguration(ConfigStore& config, const std::string& iniPath, ConversionJob& job,
@@ -219,11 +190,6 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
         return RunBatch(std::vector<std::string>(argv + 2, argv + argc), SelfPath(argv[0]), stdout,
                         stderr, takesValue);
     }
-    std::vector<const char*> args(argv, argv + argc);
-    std::string siteLogDir;
-    if (!TakeSiteLogOption(args, siteLogDir, problems)) return kExitBadCommand;
-    argc = static_cast<int>(args.size());
-    argv = args.data();
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);
         problems.Report(kHeadlessTitle, HasDisplay()
@@ -256,7 +222,6 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     LoadConfiguration(config, iniPath, job, problems);
 
     if (!CompleteCommandLine(job, extras, config.Settings(), problems)) return kExitBadCommand;
-    job.SiteLogDir = siteLogDir;
     if (!job.ObsRun && !job.MetRun) {
         problems.Report(kHeadlessTitle, "The command line names no conversion to run.");
         return kExitBadCommand;

@@ -11,6 +11,8 @@ constexpr std::string_view kSynopsis =
     "Usage: %s -I BFILE EFILE [SFILE] [IONFILE] [OPTION]...\n"
     "  or:  %s -M INMETFILE OUTMETFILE [GPSWEEK GPSSECONDS] [OPTION]...\n"
     "  or:  %s -P PARAMETERFILE [-F S DDD YY] [-X] [OPTION]...\n"
+    "  or:  %s batch [--out DIR] [--layout L] [--jobs N] [--force] [--list]\n"
+    "               [--json] [OPTION]... PATH...\n"
     "  or:  %s --help | --version\n"
     "Convert Ashtech receiver downloads to RINEX 2: the B-file (observations) and\n"
     "E-file (ephemerides), with an optional S-file (site) and ION file (ionosphere,\n"
@@ -41,11 +43,20 @@ constexpr std::string_view kSynopsis =
 
 constexpr std::string_view kEpilogue =
     "\n"
-    "Header values come from the command line first, then the S-file, then the\n"
-    "parameter file or the configuration file; --comment replaces the configured\n"
-    "comments. --marker, --marker-number and --comment also apply to -M. Letters of\n"
-    "short options may be given in either case and together (-XS 1); a long option's\n"
-    "value follows as --name VALUE or --name=VALUE.\n"
+    "Batch (kelvrant batch ... PATH...): converts every session found under the\n"
+    "files and folders given, each as -I with the same options would:\n"
+    "  --out DIR            put the outputs under DIR (default: beside each B-file)\n"
+    "  --layout L           subfolders of DIR from {year}, {doy}, {site}, {session}\n"
+    "  --jobs N             sessions converted at once (default: the number of cores)\n"
+    "  --force              convert again sessions whose outputs are up to date\n"
+    "  --list               print one complete -I command line per session instead\n"
+    "  --json               print the whole result as one JSON document\n"
+    "\n"
+    "Header values come from the command line first, then the site log (--site-logs),\n"
+    "then the S-file, then the parameter file or the configuration file; --comment\n"
+    "replaces the configured comments. --marker, --marker-number and --comment also\n"
+    "apply to -M. Letters of short options may be given in either case and together\n"
+    "(-XS 1); a long option's value follows as --name VALUE or --name=VALUE.\n"
     "On success one line per file written and the number of warnings are printed.\n"
     "\n"
     "Configuration file: --config FILE, else $KELVRANT_CONFIG, else Kelvrant.INI\n"
@@ -66,7 +77,9 @@ constexpr std::string_view kEpilogue =
     "      --antenna-height 1.2345 --comment 'tripod, tribrach 2' --json\n"
     "      set header values for this session only and print a JSON summary\n"
     "  %s -M A26342.NMA KELV3421.26M 2448 208800\n"
-    "      convert a met log of GPS week 2448\n";
+    "      convert a met log of GPS week 2448\n"
+    "  %s batch --out rinex --layout '{year}/{doy}' --site-logs logs campaign/\n"
+    "      convert a whole campaign, header values from the stations' site logs\n";
 
 // Replaces every "%s" with the program's name.
 std::string WithName(std::string_view text, std::string_view name) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <system_error>
 
@@ -140,6 +141,17 @@ bool TakeConfig(std::string_view value, ConversionJob&, CommandLineExtras& extra
     return true;
 }
 
+bool TakeSiteLogs(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                  std::string& why) {
+    std::error_code ec;
+    if (value.empty() || !std::filesystem::is_directory(std::filesystem::path(value), ec)) {
+        why = "an existing folder";
+        return false;
+    }
+    job.SiteLogDir = std::string(value);
+    return true;
+}
+
 bool TakeHelp(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
     e.help = true;
     return true;
@@ -186,6 +198,8 @@ const LongOption kOptions[] = {
      Switch<&H::intervalLine>},
     {"obs-counts", "yes|no", "write # OF SATELLITES and PRN / # OF OBS", true,
      Switch<&H::obsCounts>},
+    {"site-logs", "DIR", "header values from the stations' IGS site logs in DIR", true,
+     TakeSiteLogs},
     {"config", "FILE", "use this configuration file", false, TakeConfig},
     {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
     {"json", "", "print the summary as one JSON object", false, TakeJson},
