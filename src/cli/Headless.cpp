@@ -1,11 +1,7 @@
 // The program without a window (see Headless.h).
 #include "cli/Headless.h"
 
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
-
-#include <atomic>
 
 #include <chrono>
 #include <cstddef>
@@ -20,6 +16,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HelpText.h"
 #include "cli/LongOptions.h"
+#include "cli/SignalWatch.h"
 #include "cli/UsageText.h"
 #include "run/ConversionJob.h"
 #include "run/ConversionWorker.h"
@@ -46,47 +43,6 @@ void PrintUsage(const char* programPath, std::FILE* out) {
     std::fwrite(plain.data(), 1, plain.size(), out);
     std::fflush(out);
 }
-
-// Turns SIGTERM and SIGINT into a stop request for the run: the worker stops after the current
-// epoch, publishes nothing and removes its temporaries, and the program ends with a failure.
-// The signals are blocked in every thread and taken by one waiting thread, so no handler and
-// no global state is needed.
-class StopOnSignal {
-  public:
-    explicit StopOnSignal(ProgressState& progress) : progress_(progress) {
-        sigemptyset(&signals_);
-        sigaddset(&signals_, SIGTERM);
-        sigaddset(&signals_, SIGINT);
-        blocked_ = ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_) == 0;
-        if (blocked_) waiter_ = std::thread([this] { Wait(); });
-    }
-    ~StopOnSignal() {
-        if (waiter_.joinable()) {
-            ending_.store(true);
-            ::pthread_kill(waiter_.native_handle(), SIGINT);
-            waiter_.join();
-        }
-        if (blocked_) ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    StopOnSignal(const StopOnSignal&) = delete;
-    StopOnSignal& operator=(const StopOnSignal&) = delete;
-
-  private:
-    void Wait() {
-        for (;;) {
-            int signal = 0;
-            if (::sigwait(&signals_, &signal) != 0 || ending_.load()) return;
-            progress_.RequestStop();
-        }
-    }
-
-    ProgressState& progress_;
-    sigset_t signals_{};
-    sigset_t previous_{};
-    bool blocked_ = false;
-    std::atomic<bool> ending_{false};
-    std::thread waiter_;
-};
 
 // The running executable, which a batch runs once per session.
 std::string SelfPath(const char* argv0) {
@@ -228,7 +184,7 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     }
 
     ProgressState progress;
-    StopOnSignal stopOnSignal(progress);
+    const SignalWatch stopOnSignal([&progress] { progress.RequestStop(); });
     CountingProblemSink counted(problems);
     RunSummary summary;
     const auto finish = [&](int status) {

@@ -505,6 +505,7 @@ void MainWindow::OnRunClosed(bool succeeded, const RunResult& result) {
         return;
     }
     if (!succeeded) exitStatus_ = kExitRunFailed;
+    autoRunClosed_ = true;
     autoRunTicks_ = 0;
     autoRunTick_->start(Intervals().autoRunTick);
 }
@@ -618,6 +619,19 @@ void MainWindow::OnHelpCommandLineClick() {
 }
 
 // ---- MainWindow: closing ----
+
+void MainWindow::EndOnSignal() {
+    if (ended_) return;
+    if (ProgressWindow* progress = ProgressWindow::Current()) {
+        // A run that had already ended keeps its result.
+        if (!progress->Progress().Done()) exitStatus_ = kExitRunFailed;
+        progress->OnCancelBtnClick();
+    } else if ((context_.job.ObsRun || context_.job.MetRun) && !autoRunClosed_) {
+        // The unattended run asked for never ran.
+        exitStatus_ = kExitRunFailed;
+    }
+    close();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (ended_) {

@@ -111,6 +111,9 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     /// 0, or non-zero after an unattended run that was rejected, could not start, failed or
     /// was cancelled.
     [[nodiscard]] int ExitStatus() const { return exitStatus_; }
+    /// A termination request (SIGTERM, SIGINT): a run being written is cancelled as its
+    /// Cancel button would (nothing published), then the program ends.
+    void EndOnSignal();
     /// True once the window has closed for good.
     [[nodiscard]] bool Ended() const { return ended_; }
     [[nodiscard]] bool MenusEnabled() const { return menusEnabled_; }
@@ -205,6 +208,7 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     bool commandLineRejected_ = false;
     bool firstShown_ = false;
     bool ended_ = false;
+    bool autoRunClosed_ = false;  ///< the unattended run has ended, well or not
     int exitStatus_ = 0;
 };
 

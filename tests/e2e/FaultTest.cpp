@@ -281,20 +281,28 @@ TEST_F(ConversionFault, stopped_or_killed_runs_never_leave_a_partial_file_under_
         int signal;
         std::string temporary;
         std::uintmax_t bytes;
+        bool desktop = false;  ///< the program with its window, started with a display
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {SIGTERM, "run.nav", 0},      {SIGTERM, "run.obs", 1},
         {SIGINT, "run.obs", 4000000}, {SIGTERM, "run.obs", todayObs.size() / 2},
         {SIGKILL, "run.obs", 1},      {SIGKILL, "run.obs", todayObs.size() / 2},
     };
+#ifdef KELVRANT_TEST_DESKTOP
+    cases.push_back({SIGTERM, "run.nav", 0, true});
+    cases.push_back({SIGTERM, "run.obs", todayObs.size() / 2, true});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.signal) + " at " + c.temporary + " " +
-                     std::to_string(c.bytes));
+                     std::to_string(c.bytes) + (c.desktop ? " on the desktop" : ""));
         for (const std::string& n : Temporaries(dir_.path()))
             fs::remove(dir_.path() / n);
         test::WriteFile(dir_.File("run.obs"), "yesterday's observations");
         test::WriteFile(dir_.File("run.nav"), "yesterday's navigation");
-        auto process = test::StartProcess(Argv(job), {}, {"DISPLAY", "WAYLAND_DISPLAY"}, Dir());
+        auto process =
+            c.desktop ? test::StartProcess(Argv(job), {"DISPLAY=:0", "QT_QPA_PLATFORM=offscreen"},
+                                           {"WAYLAND_DISPLAY"}, Dir())
+                      : test::StartProcess(Argv(job), {}, {"DISPLAY", "WAYLAND_DISPLAY"}, Dir());
         const bool midRun = WaitForTemporary(dir_.path(), c.temporary, c.bytes, process.pid());
         ::kill(process.pid(), c.signal);
         auto r = test::WaitProcess(process);
@@ -324,8 +332,10 @@ TEST_F(ConversionFault, stopped_or_killed_runs_never_leave_a_partial_file_under_
                 EXPECT_EQ(ReadFile(dir_.File(n)), bytes) << "another run's file was touched";
         } else {
             EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err,
-                      "Conversion Cancelled: Conversion cancelled; no files were written.\n");
+            if (!c.desktop) {
+                EXPECT_EQ(r.err,
+                          "Conversion Cancelled: Conversion cancelled; no files were written.\n");
+            }
             EXPECT_TRUE(Temporaries(dir_.path()).empty());
         }
     }
