@@ -332,6 +332,13 @@ bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
         if (job.Overrides.comments.size() > kMaxMetComments)
             return fail(Naming(cmdline::kTooManyMetComments, "--comment"));
     }
+    if (job.ObsRun && !job.OutputPath.empty()) {
+        // Checked before anything is read, so that "-ti 30" (-T with the value 30) says which
+        // word it could not use.
+        std::error_code ec;
+        if (!std::filesystem::is_directory(job.OutputPath, ec))
+            return fail(Naming(cmdline::kNoOutputFolder, "-T " + job.OutputPath));
+    }
     if (job.ObsRun) {
         const bool glonassGiven = !job.NavGFileName.empty();
         NameObsOutputs(job);

@@ -32,6 +32,8 @@ inline constexpr std::string_view kNotForMet =
     "This option does not apply to a meteorological conversion.";
 inline constexpr std::string_view kTooManyMetComments =
     "A meteorological header holds at most 3 comments.";
+inline constexpr std::string_view kNoOutputFolder =
+    "The output folder given with -T does not exist.";
 inline constexpr std::string_view kIllegalAutoParamCombination =
     "It is illegal to combine auto-parameters file with any other\r\ncommand-line parameter "
     "arguments.\r\n";

@@ -2,6 +2,7 @@
 // of the outputs.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -394,12 +395,16 @@ TEST_F(obs_naming, given_names_keep_their_directory) {
 }
 
 TEST_F(obs_naming, t_places_the_outputs_in_its_directory) {
-    Parsed p = Parse({"-I", Dir() + "BN102A97.323", "e", "-T", "/data/rinex.out"});
+    std::filesystem::create_directory(Dir() + "rinex.out");
+    Parsed p = Parse({"-I", Dir() + "BN102A97.323", "e", "-T", Dir() + "rinex.out"});
     ExpectAccepted(p);
-    EXPECT_EQ(p.job.OutputPath, "/data/rinex.out/");
-    EXPECT_EQ(p.job.ObsFileName, "/data/rinex.out/N1023231.97O");
-    p = Parse({"-I", Dir() + "BN102A97.323", "e", "-T", "/data/"});
-    EXPECT_EQ(p.job.ObsFileName, "/data/N1023231.97O");
+    EXPECT_EQ(p.job.OutputPath, Dir() + "rinex.out/");
+    EXPECT_EQ(p.job.ObsFileName, Dir() + "rinex.out/N1023231.97O");
+    p = Parse({"-I", Dir() + "BN102A97.323", "e", "-T", Dir()});
+    EXPECT_EQ(p.job.ObsFileName, Dir() + "N1023231.97O");
+    // "-ti 30", meant as an interval elsewhere, is -T 30: refused before anything is read.
+    ExpectOneError(Parse({"-I", Dir() + "BN102A97.323", "e", "-ti", "30"}),
+                   "The output folder given with -T does not exist.\r\n\r\n-T 30");
 }
 
 TEST_F(obs_naming, a_parameter_file_keeps_output_paths) {
