@@ -231,8 +231,6 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     // command line are applied after it.
     if (!job.SiteLogDir.empty()) ApplySiteLog(job.SiteLogDir, files, problems);
     ApplyObsOverrides(given, dataPosition, obs);
-    // Archives refuse a blank MARKER NAME; the download's own name knows the site.
-    if (obs.markerName.empty()) obs.markerName = SiteFromBFileName(job.BFileName);
 
     CopyIonToNavHeader(nav, files.Ion);
     ApplyNavOverrides(given, nav);
@@ -255,6 +253,10 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     const SystemClock systemClock;
     const WriterOptions writerOptions{kProgramName,
                                       options.clock != nullptr ? *options.clock : systemClock};
+    // Archives refuse a blank MARKER NAME; the download's own name knows the site. (Also for
+    // a run from the windows, whose header window may have left the name empty.)
+    if (files.ObsFile.IsOpen() && files.ObsHeader.markerName.empty())
+        files.ObsHeader.markerName = SiteFromBFileName(files.BFile.name);
     bool ok = CheckHeaderFields(files, problems);
     if (ok) ok = NavigationStage(files, problems, progress, writerOptions);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
