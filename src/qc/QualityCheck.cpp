@@ -107,10 +107,10 @@ QualityCheck::Sample QualityCheck::MakeSample(int index, const SatelliteObservat
     s.startsArc = !(t - st.lastTime <= limit + 1e-6);
     st.lastTime = t;
 
-    const bool trackPoint = t >= st.nextTrackTime - 1e-6;
+    const bool trackPoint = t >= st.nextTrackTime - kTagTolerance;
     if (receiverKnown_) {
-        const double grid = std::floor(t / kSkyStep + 1e-9) * kSkyStep;
-        if (trackPoint || nominalInterval_ >= kSkyStep || std::fabs(t - grid) < 1e-6) {
+        const double grid = std::floor((t + kTagTolerance) / kSkyStep) * kSkyStep;
+        if (trackPoint || nominalInterval_ >= kSkyStep || std::fabs(t - grid) < kTagTolerance) {
             if (const auto sky = Sky(sat.satellite, t)) {
                 s.azimuth = sky->azimuth;
                 s.elevation = sky->elevation;
@@ -181,7 +181,8 @@ QualityCheck::Sample QualityCheck::MakeSample(int index, const SatelliteObservat
         s.trackPoint = static_cast<long>(summary.track.size());
         summary.track.push_back(p);
         // Points fall on whole multiples of the step, so every satellite is sampled alike.
-        st.nextTrackTime = (std::floor(t / setup_.trackStep + 1e-9) + 1.0) * setup_.trackStep;
+        st.nextTrackTime =
+            (std::floor((t + kTagTolerance) / setup_.trackStep) + 1.0) * setup_.trackStep;
     }
     return s;
 }
@@ -250,8 +251,10 @@ void QualityCheck::Evaluate(int index, const Sample& cur, const Sample* next) {
         }
         const double nextMw = next != nullptr ? next->mw : NAN;
         const double nextCl = next != nullptr ? next->cl : NAN;
-        if (Jumps(st.mw, cur.mw, nextMw, kWideLaneSlip)) data = true;
-        if (Jumps(st.cl, cur.cl, nextCl, kCodePhaseSlip)) data = true;
+        if (!cur.codeStep) {
+            if (Jumps(st.mw, cur.mw, nextMw, kWideLaneSlip)) data = true;
+            if (Jumps(st.cl, cur.cl, nextCl, kCodePhaseSlip)) data = true;
+        }
         if (cur.receiverFlag) ++sat.receiverSlips;
         if (data) ++sat.dataSlips;
         slip = cur.receiverFlag || data;
@@ -260,7 +263,7 @@ void QualityCheck::Evaluate(int index, const Sample& cur, const Sample* next) {
             sat.slipTimes.push_back(cur.time);
         }
     }
-    if (cur.startsArc || slip) CloseArcs(index, cur.time);
+    if (cur.startsArc || slip || cur.codeStep) CloseArcs(index, cur.time);
     if (cur.startsArc)
         sat.arcs.emplace_back(cur.time, cur.time);
     else
@@ -347,7 +350,8 @@ void QualityCheck::AddEpoch(const ObservationEpoch& epoch) {
                 ++summary_.observations[k];
             }
         }
-        const Sample s = MakeSample(index, sat, t);
+        Sample s = MakeSample(index, sat, t);
+        s.codeStep = epoch.clockJump != 0.0;
         if (!std::isnan(s.elevation)) {
             if (std::isnan(summary.maxElevation) || s.elevation > summary.maxElevation)
                 summary.maxElevation = s.elevation;

@@ -57,6 +57,9 @@ inline constexpr int kMinimumWindow = 5;
 inline constexpr long kMinimumMultipathArc = 10;
 /// Spacing of the exact sky positions, seconds; elevations between are interpolated.
 inline constexpr double kSkyStep = 30.0;
+/// How far an epoch's time tag may lie from a whole step and still count as on it, seconds:
+/// a repaired receiver clock jump moves the tags by a millisecond or two.
+inline constexpr double kTagTolerance = 0.01;
 
 class QualityCheck {
   public:
@@ -100,6 +103,11 @@ class QualityCheck {
         double time = 0.0;
         bool startsArc = false;
         bool receiverFlag = false;
+        /// A receiver clock jump was repaired at this epoch: depending on the clock option
+        /// the code may have moved against the carrier (GLONASS carriers never follow), so the
+        /// code-carrier combinations start afresh here without counting a slip; the
+        /// geometry-free phase and the receiver's flag still find slips.
+        bool codeStep = false;
         double gf = NAN, mw = NAN, cl = NAN, mp1 = NAN, mp2 = NAN;
         double azimuth = NAN, elevation = NAN;
         double snr1 = NAN, snr2 = NAN;
