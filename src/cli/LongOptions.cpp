@@ -209,10 +209,7 @@ const LongOption kOptions[] = {
      Switch<&H::obsCounts>},
     {"qc", "", "quality check: write <obsname>.qc.txt beside the outputs", true, TakeQc},
     {"qc-json", "", "quality check: write <obsname>.qc.json beside the outputs", true, TakeQcJson},
-    {"qc-only", "",
-     "quality check without writing RINEX (the report beside the names the "
-     "outputs would have)",
-     true, TakeQcOnly},
+    {"qc-only", "", "quality check only: <obsname>.qc.txt, no RINEX written", true, TakeQcOnly},
     {"qc-plots", "DIR", "quality check plots (PNG and SVG) into folder DIR", true, TakeQcPlots},
     {"config", "FILE", "use this configuration file", false, TakeConfig},
     {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
