@@ -80,13 +80,6 @@ std::string JsonString(const std::string& s) {
 
 }  // namespace
 
-std::string SummaryLine(const QcSummary& q) {
-    std::string out;
-    Add(out, "completeness %.2f %%, slips %d, MP1 %s m, MP2 %s m", q.completeness, q.slips,
-        Metres(q.mp1).c_str(), Metres(q.mp2).c_str());
-    return out;
-}
-
 std::string ReportText(const QcSummary& q) {
     std::string o;
     Add(o, "Kelvrant quality check\n");

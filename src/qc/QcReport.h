@@ -1,6 +1,6 @@
 // The quality check written out: a plain-text summary laid out as geodesists' QC summaries
-// are (header block, one line per satellite, totals, elevation table), the same as JSON, and
-// the one line a headless run prints.
+// are (header block, one line per satellite, totals, elevation table), the same as JSON
+// (the run summary's one line is made in run/RunSummary).
 #pragma once
 
 #include <string>
@@ -11,7 +11,5 @@ namespace kelvrant::qc {
 
 std::string ReportText(const QcSummary& q);
 std::string ReportJson(const QcSummary& q);
-/// "completeness 99.65 %, slips 3, MP1 0.123 m, MP2 0.234 m"
-std::string SummaryLine(const QcSummary& q);
 
 }  // namespace kelvrant::qc

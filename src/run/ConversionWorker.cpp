@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <optional>
 #include <thread>
 
 #include "ashtech/MetLogReader.h"
