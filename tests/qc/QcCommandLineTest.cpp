@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -106,6 +107,10 @@ const Case kCases[] = {
      false,
      3},
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class QcCommandLine : public ::testing::TestWithParam<Case> {};
 
