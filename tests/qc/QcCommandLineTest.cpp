@@ -185,6 +185,7 @@ TEST_P(QcCommandLine, report_matches_the_injected_truth) {
     }
     EXPECT_EQ(found, injected);
     EXPECT_EQ(q["slips"]["total"].Number(), static_cast<double>(truth.slips.size()));
+    EXPECT_EQ(q["clock_jumps"].Number(), truth.clockJumps);
 
     // Multipath within 10 % of the injected sinusoid's RMS.
     for (const auto& [name, amplitude] : truth.multipath) {
