@@ -10,6 +10,9 @@
 #ifdef KELVRANT_HAVE_UI
 #include "ui/Desktop.h"
 #endif
+#ifdef KELVRANT_HAVE_QCPLOT
+#include "qcplot/QcPlots.h"
+#endif
 
 int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
@@ -25,5 +28,9 @@ int main(int argc, char** argv) {
         return kelvrant::RunDesktop(argc, argv, iniPath);
 #endif
     kelvrant::StderrProblemSink problems;
-    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout);
+    kelvrant::QcPlotWriter plots;
+#ifdef KELVRANT_HAVE_QCPLOT
+    plots = kelvrant::qcplot::WritePlots;
+#endif
+    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout, plots);
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "run/ConversionJob.h"
 #include "run/ConversionWorker.h"
 #include "run/Progress.h"
+#include "run/QualityCheckRun.h"
 #include "run/RunFiles.h"
 #include "run/RunSummary.h"
 #include "settings/ConfigFile.h"
@@ -137,7 +139,7 @@ std::string CommandLineConfigPath(int argc, const char* const* argv) {
 }
 
 int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,
-                ProblemSink& problems, std::FILE* usageOut) {
+                ProblemSink& problems, std::FILE* usageOut, const QcPlotWriter& plots) {
     if (IsBatchCommand(argc, argv)) {
         const auto takesValue = [](std::string_view name) {
             const LongOption* option = FindLongOption(name);
@@ -203,10 +205,17 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
                                     : StartMetAutoRun(job, files, config.Settings(), counted);
     if (!started) return finish(kExitRunFailed);
 
+    std::optional<qc::QualityCheck> check;
+    WorkerOptions workerOptions;
+    if (job.ObsRun && job.Qc.Any()) {
+        check.emplace(QcSetupFor(files, job.BFileName));
+        workerOptions.qualityCheck = &*check;
+    }
     bool workerOk = false;
     if (!extras.quiet && !extras.json && ::isatty(STDERR_FILENO) != 0) {
         // The worker runs beside a display loop, as it does under the progress window.
-        std::thread worker([&] { workerOk = RunConversionWorker(job, files, counted, progress); });
+        std::thread worker(
+            [&] { workerOk = RunConversionWorker(job, files, counted, progress, workerOptions); });
         while (!progress.Done()) {
             std::fprintf(stderr, "\r%3.0f%%", progress.Percent());
             std::fflush(stderr);
@@ -215,7 +224,18 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
         worker.join();
         std::fprintf(stderr, "\r%3.0f%%\n", progress.Percent());
     } else {
-        workerOk = RunConversionWorker(job, files, counted, progress);
+        workerOk = RunConversionWorker(job, files, counted, progress, workerOptions);
+    }
+    // The reports go beside the observation file (or where it would have gone).
+    if (workerOk && check) {
+        qc::QcSummary quality;
+        const std::string base = job.ObsFileName.empty() ? job.BFileName : job.ObsFileName;
+        workerOk = FinishQualityCheck(*check, job.Qc, base, plots, counted, quality);
+        summary.qualityChecked = true;
+        summary.quality.completeness = quality.completeness;
+        summary.quality.slips = quality.slips;
+        summary.quality.mp1 = quality.mp1.count > 0 ? quality.mp1.Rms() : -1.0;
+        summary.quality.mp2 = quality.mp2.count > 0 ? quality.mp2.Rms() : -1.0;
     }
 
     RunSummary written = DescribeRunOutputs(job, files);
@@ -227,7 +247,8 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     }
     // An unattended run never writes the configuration file back.
     if (!(workerOk && closed)) return finish(kExitRunFailed);
-    summary.files = std::move(written.files);
+    // A run that only checks has no outputs to list.
+    if (!job.Qc.only) summary.files = std::move(written.files);
     MeasureOutputs(summary);
     return finish(kExitSuccess);
 }

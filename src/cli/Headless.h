@@ -7,6 +7,7 @@
 
 #include "run/ConversionJob.h"
 #include "run/ProblemSink.h"
+#include "run/QualityCheckRun.h"
 #include "settings/ConfigFile.h"
 
 namespace kelvrant {
@@ -41,7 +42,8 @@ std::string CommandLineConfigPath(int argc, const char* const* argv);
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
 /// configuration file `iniPath` is read, the command line parsed and its conversion prepared
 /// and run; problems go to `problems`.
+/// `plots` draws the quality check's plots (--qc-plots) when the program has them.
 int RunHeadless(int argc, const char* const* argv, const std::string& iniPath,
-                ProblemSink& problems, std::FILE* usageOut);
+                ProblemSink& problems, std::FILE* usageOut, const QcPlotWriter& plots = {});
 
 }  // namespace kelvrant

@@ -169,6 +169,27 @@ bool TakeJson(std::string_view, ConversionJob&, CommandLineExtras& e, std::strin
     return true;
 }
 
+bool TakeQc(std::string_view, ConversionJob& job, CommandLineExtras&, std::string&) {
+    job.Qc.report = true;
+    return true;
+}
+bool TakeQcJson(std::string_view, ConversionJob& job, CommandLineExtras&, std::string&) {
+    job.Qc.json = true;
+    return true;
+}
+bool TakeQcOnly(std::string_view, ConversionJob& job, CommandLineExtras&, std::string&) {
+    job.Qc.only = true;
+    return true;
+}
+bool TakeQcPlots(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    if (value.empty()) {
+        why = "a folder name";
+        return false;
+    }
+    job.Qc.plotDirectory = std::string(value);
+    return true;
+}
+
 using H = HeaderOverrides;
 
 const LongOption kOptions[] = {
@@ -200,6 +221,10 @@ const LongOption kOptions[] = {
      Switch<&H::obsCounts>},
     {"site-logs", "DIR", "header values from the stations' IGS site logs in DIR", true,
      TakeSiteLogs},
+    {"qc", "", "quality check: write <obsname>.qc.txt beside the outputs", true, TakeQc},
+    {"qc-json", "", "quality check: write <obsname>.qc.json beside the outputs", true, TakeQcJson},
+    {"qc-only", "", "quality check only: <obsname>.qc.txt, no RINEX written", true, TakeQcOnly},
+    {"qc-plots", "DIR", "quality check plots (PNG and SVG) into folder DIR", true, TakeQcPlots},
     {"config", "FILE", "use this configuration file", false, TakeConfig},
     {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
     {"json", "", "print the summary as one JSON object", false, TakeJson},

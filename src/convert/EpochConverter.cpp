@@ -86,6 +86,7 @@ EpochConverter::Tag EpochConverter::RepairClockJumps(const EpochRecord& epoch,
                                                      const SatelliteSlots& satellites) {
     Tag tag{week_, epoch.Time(), epoch.ClockOffset() / kSpeedOfLight};
     clockOffsetJump_ = 0.0;
+    jumpRepaired_ = 0.0;
     if (epochsConverted_ == 0) return tag;
     const int held = epoch.SatellitesHeld();
     for (int i = 0; i < held && !quality24Seen_; ++i)
@@ -106,6 +107,8 @@ EpochConverter::Tag EpochConverter::RepairClockJumps(const EpochRecord& epoch,
     // Code and carrier jumping together: the receiver steers both; leave them alone from now on.
     if (std::fabs(codeJump) > kJumpTolerance && std::fabs(carrierJump) > kJumpTolerance)
         adjustmentsDisabled_ = true;
+    if (!adjustmentsDisabled_)
+        jumpRepaired_ = std::fabs(codeJump) > kJumpTolerance ? codeJump : clockOffsetJump_;
     if (!options_.clockAdjustment && !adjustmentsDisabled_) {
         const double h = accumulatedCodeJump_;
         tag.clock += h;
@@ -203,6 +206,7 @@ void EpochConverter::Remember(const EpochRecord& epoch, const SatelliteSlots& sa
     out.week = tag.week;
     out.secondsOfWeek = tag.seconds;
     out.clockOffset = tag.clock;
+    out.clockJump = jumpRepaired_;
     out.event = EventOf(epoch);
     std::memcpy(out.siteName.data(), epoch.bytes.data(), out.siteName.size());
 

@@ -72,6 +72,7 @@ class EpochConverter {
     std::int32_t epochsConverted_ = 0;
     double clockOffsetJump_ = 0.0;      ///< removed from this epoch's clock offset, seconds
     double accumulatedCodeJump_ = 0.0;  ///< seconds
+    double jumpRepaired_ = 0.0;         ///< the clock jump repaired at this epoch, seconds
     bool quality24Seen_ = false;
     bool adjustmentsDisabled_ = false;
     /// Code and carrier corrections of the current epoch (0 once adjustments are disabled).

@@ -65,6 +65,9 @@ struct ObservationEpoch {
     double secondsOfWeek = 0.0;
     /// Receiver clock offset in seconds, as written on the epoch line.
     double clockOffset = 0.0;
+    /// The receiver clock jump (seconds, a whole millisecond or two) repaired at this epoch,
+    /// 0 when none: the quality check counts them, since a repaired epoch no longer shows it.
+    double clockJump = 0.0;
     /// The event before this epoch, and the four-character site name it names (kNewSite).
     EpochEvent event = EpochEvent::kNone;
     std::array<char, 4> siteName{};

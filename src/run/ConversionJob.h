@@ -15,6 +15,15 @@ namespace kelvrant {
 /// configuration file and the background picture.
 inline constexpr const char* kProgramName = "Kelvrant";
 
+/// The quality check a run is asked for (all off: none).
+struct QcRequest {
+    bool report = false;        ///< <obsname>.qc.txt beside the outputs
+    bool json = false;          ///< <obsname>.qc.json beside the outputs
+    bool only = false;          ///< check without writing RINEX
+    std::string plotDirectory;  ///< PNG and SVG plots, when not empty
+    bool Any() const { return report || json || only || !plotDirectory.empty(); }
+};
+
 struct ConversionJob {
     std::string BFileName;
     std::string EFileName;
@@ -55,6 +64,9 @@ struct ConversionJob {
     std::string SiteLogDir;
     /// Header values of the command line, for this run only.
     HeaderOverrides Overrides;
+
+    /// The quality check of the command line, for this run only.
+    QcRequest Qc;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

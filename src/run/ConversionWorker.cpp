@@ -9,6 +9,7 @@
 
 #include "ashtech/MetLogReader.h"
 #include "convert/EpochConverter.h"
+#include "qc/QualityCheck.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
 #include "rinex/LineWriter.h"
@@ -40,11 +41,13 @@ bool FinishOutput(ProblemSink& problems, FileSink& sink, const OutputFile& f) {
     return false;
 }
 
-bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressState& stop,
-                     const WriterOptions& options) {
-    const bool gpsOpen = files.NavFile.IsOpen();
-    const bool gloOpen = files.NavGFile.IsOpen();
-    if (!gpsOpen && !gloOpen) return true;
+bool NavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                     const ProgressState& stop, const WriterOptions& options,
+                     qc::QualityCheck* check) {
+    // A run that only checks writes no RINEX.
+    const bool gpsOpen = files.NavFile.IsOpen() && !job.Qc.only;
+    const bool gloOpen = files.NavGFile.IsOpen() && !job.Qc.only;
+    if (!gpsOpen && !gloOpen && check == nullptr) return true;
     FileSink gpsSink(files.NavFile.file);
     FileSink glonassSink(files.NavGFile.file);
     GpsNavWriter gps(gpsSink, options);
@@ -53,6 +56,7 @@ bool NavigationStage(RunFileSet& files, ProblemSink& problems, const ProgressSta
     if (gloOpen) glonass.SetHeader(files.NavHeader);
     AshNavRecord record;
     while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
+        if (check != nullptr) check->AddNavigation(record);
         if (record.IsGps()) {
             if (gpsOpen) gps.WriteRecord(record);
         } else if (gloOpen) {
@@ -90,10 +94,13 @@ ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bf
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
                       const WriterOptions& writerOptions) {
-    if (!files.ObsFile.IsOpen()) return true;
+    qc::QualityCheck* check = options.qualityCheck;
+    // A run that only checks writes no RINEX; the check sees the epochs the file would hold.
+    const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
+    if (!write && check == nullptr) return true;
     FileSink sink(files.ObsFile.file);
     ObsWriter writer(sink, writerOptions);
-    writer.WriteHeader(files.ObsHeader);
+    if (write) writer.WriteHeader(files.ObsHeader);
     EpochConverter converter(ConvertOptionsFor(job, files.ObsReader.Header(), files.ObsHeader));
     const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
     // One set of buffers for the whole run: bytes of a slot beyond the blocks a file holds keep
@@ -106,10 +113,12 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         converter.Convert(epoch, *satellites, *converted);
+        if (check != nullptr) check->AddEpoch(*converted);
+        if (!write) continue;
         writer.WriteEpoch(*converted);
         if (sink.Failed()) break;
     }
-    return FinishOutput(problems, sink, files.ObsFile);
+    return !write || FinishOutput(problems, sink, files.ObsFile);
 }
 
 bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
@@ -258,7 +267,8 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     if (files.ObsFile.IsOpen() && files.ObsHeader.markerName.empty())
         files.ObsHeader.markerName = SiteFromBFileName(files.BFile.name);
     bool ok = CheckHeaderFields(files, problems);
-    if (ok) ok = NavigationStage(files, problems, progress, writerOptions);
+    if (ok)
+        ok = NavigationStage(job, files, problems, progress, writerOptions, options.qualityCheck);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
@@ -267,7 +277,8 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
         ok = false;
     }
     // Outputs appear under their final names only after everything was written.
-    ok = ok ? PublishRunOutputs(files, problems) : false;
+    // A run that only checks publishes nothing: the outputs' temporaries go at the close.
+    ok = ok ? (job.Qc.only || PublishRunOutputs(files, problems)) : false;
     if (!ok) CloseRunFiles(files);
     progress.SetDone();
     return ok;

@@ -39,6 +39,10 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
                      ProblemSink& problems);
 
+namespace qc {
+class QualityCheck;
+}
+
 struct WorkerOptions {
     /// Wait 2000 ms after reporting a met reader error (an unattended windowed run, so the
     /// error window is seen before the program ends).
@@ -47,6 +51,8 @@ struct WorkerOptions {
     std::function<void(double)> progressObserver;
     /// Dates the outputs' PGM / RUN BY / DATE lines (nullptr: the system clock).
     const Clock* clock = nullptr;
+    /// When set, fed every navigation record and observation epoch of the run (not owned).
+    qc::QualityCheck* qualityCheck = nullptr;
 };
 
 /// The worker body: checks the header values, writes the navigation files from the E-file, the

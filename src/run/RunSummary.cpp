@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "geo/GpsTime.h"
 
@@ -104,6 +105,19 @@ std::string SummaryText(const RunSummary& summary) {
         }
         out += '\n';
     }
+    if (summary.qualityChecked) {
+        const QualitySummary& q = summary.quality;
+        char line[160];
+        std::snprintf(line, sizeof line, "quality check: completeness %.2f %%, %d slip%s",
+                      q.completeness, q.slips, q.slips == 1 ? "" : "s");
+        out += line;
+        for (const auto& [name, rms] : {std::pair{"MP1", q.mp1}, std::pair{"MP2", q.mp2}}) {
+            if (rms < 0.0) continue;
+            std::snprintf(line, sizeof line, ", %s %.3f m", name, rms);
+            out += line;
+        }
+        out += '\n';
+    }
     out +=
         std::to_string(summary.warnings) + (summary.warnings == 1 ? " warning\n" : " warnings\n");
     return out;
@@ -129,7 +143,24 @@ std::string SummaryJson(const RunSummary& summary) {
         }
         out += '}';
     }
-    out += "],\"warnings\":" + std::to_string(summary.warnings) + "}\n";
+    out += ']';
+    if (summary.qualityChecked) {
+        const QualitySummary& q = summary.quality;
+        char text[160];
+        std::snprintf(text, sizeof text, ",\"quality\":{\"completeness\":%.2f,\"slips\":%d",
+                      q.completeness, q.slips);
+        out += text;
+        for (const auto& [name, rms] : {std::pair{"mp1", q.mp1}, std::pair{"mp2", q.mp2}}) {
+            if (rms < 0.0) {
+                out += std::string(",\"") + name + "\":null";
+            } else {
+                std::snprintf(text, sizeof text, ",\"%s\":%.3f", name, rms);
+                out += text;
+            }
+        }
+        out += '}';
+    }
+    out += ",\"warnings\":" + std::to_string(summary.warnings) + "}\n";
     return out;
 }
 

@@ -26,8 +26,18 @@ struct OutputSummary {
     double lastSeconds = 0.0;
 };
 
+/// The quality check's headline figures, when the run checked the session.
+struct QualitySummary {
+    double completeness = 0.0;  ///< percent
+    int slips = 0;
+    double mp1 = -1.0;  ///< RMS, metres; negative when not formed
+    double mp2 = -1.0;
+};
+
 struct RunSummary {
     std::vector<OutputSummary> files;
+    bool qualityChecked = false;
+    QualitySummary quality;
     int warnings = 0;
     int exitStatus = 0;
 };

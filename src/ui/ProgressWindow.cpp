@@ -13,7 +13,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "run/QualityCheckRun.h"
 #include "ui/TimerIntervals.h"
+#ifdef KELVRANT_HAVE_QCPLOT
+#include "qcplot/QcPlots.h"
+#endif
 
 namespace kelvrant {
 
@@ -168,6 +172,11 @@ void ProgressWindow::OnWinShow() {
     options.pauseAfterMetError = context_.job.ObsRun || context_.job.MetRun;
     ProblemSink& problems =
         context_.problems != nullptr ? *context_.problems : static_cast<ProblemSink&>(fallback_);
+    check_.reset();
+    if (context_.job.ObsRun && context_.job.Qc.Any()) {
+        check_.emplace(QcSetupFor(context_.files, context_.job.BFileName));
+        options.qualityCheck = &*check_;
+    }
     worker_ = std::make_unique<ConversionThread>(context_.job, context_.files, problems, progress_,
                                                  options);
     worker_->start();
@@ -232,8 +241,26 @@ void ProgressWindow::Finish() {
         cancelled_ = !progress_.Done();
         ReleaseWorker(true);
     }
+    bool checked = true;
+    if (check_ && workerSucceeded_ && !cancelled_) {
+        // The reports go beside the observation file (or where it would have gone).
+        const ConversionJob& job = context_.job;
+        QcPlotWriter plots;
+#ifdef KELVRANT_HAVE_QCPLOT
+        plots = qcplot::WritePlots;
+#endif
+        ProblemSink& problems = context_.problems != nullptr ? *context_.problems
+                                                             : static_cast<ProblemSink&>(fallback_);
+        qc::QcSummary summary;
+        checked = FinishQualityCheck(*check_, job.Qc,
+                                     job.ObsFileName.empty() ? job.BFileName : job.ObsFileName,
+                                     plots, problems, summary);
+    }
+    check_.reset();
     // What was written is read before the files close (their names, the epoch index).
     result_ = RunResult::FromRun(context_.job, context_.files);
+    // A run that only checks has no outputs to list.
+    if (context_.job.Qc.only) result_.outputs.clear();
     std::vector<std::string> failedOutputs;
     const bool closed = CloseRunFiles(context_.files, &failedOutputs);
     if (context_.problems != nullptr) {
@@ -245,7 +272,7 @@ void ProgressWindow::Finish() {
     if (currentForm == this) currentForm = nullptr;
     context_.enableMenus(true);
     if (context_.job.ObsRun || context_.job.MetRun) context_.job.RunFinished = true;
-    const bool succeeded = workerSucceeded_ && !cancelled_ && closed;
+    const bool succeeded = workerSucceeded_ && !cancelled_ && closed && checked;
     result_.ending = cancelled_  ? RunResult::Ending::kCancelled
                      : succeeded ? RunResult::Ending::kSucceeded
                                  : RunResult::Ending::kFailed;

@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "qc/QualityCheck.h"
 #include "run/ConversionWorker.h"
 #include "ui/AppContext.h"
 #include "ui/RunResult.h"
@@ -101,6 +103,8 @@ class ProgressWindow : public QWidget {
     StderrProblemSink fallback_;  ///< when the context has no problem sink (a bare form)
     ProgressState progress_;
     std::unique_ptr<ConversionThread> worker_;
+    /// The quality check the command line asked for (--qc and the like), fed by the worker.
+    std::optional<qc::QualityCheck> check_;
     QFrame* progressPanel_ = nullptr;
     QProgressBar* outputProgressBar_ = nullptr;
     QLabel* precentLabel_ = nullptr;

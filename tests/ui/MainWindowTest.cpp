@@ -358,6 +358,27 @@ TEST(main_window_unattended, converts_a_session_and_ends_the_program) {
     EXPECT_FALSE(window.Context().job.SaveConfigOnExit);
 }
 
+TEST(main_window_unattended, quality_check_of_the_command_line_runs_under_a_display_too) {
+    FastTimers fast;
+    MessageBox::reset();
+    TempDir dir;
+    CopySample(dir);
+    Args args({"-I", dir.File("BKELVA26.342"), dir.File("EKELVA26.342"), dir.File("SKELVA26.342"),
+               dir.File("ION26.342"), "--qc-only", "--qc-json", "--qc-plots", dir.File("plots")});
+    MainWindow window(args.argc(), args.argv(), OptionsIn(dir));
+    window.CreateAuxiliaryWindows();
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.Ended(), 20000);
+    EXPECT_EQ(window.ExitStatus(), 0);
+    EXPECT_FALSE(window.ErrorWindow()->isVisible());
+    for (const char* name : {"KELV3421.26O.qc.txt", "KELV3421.26O.qc.json", "plots/qc-sky.png"}) {
+        std::error_code ec;
+        EXPECT_GT(fs::file_size(dir.File(name), ec), 100u) << name;
+    }
+    for (const char* name : {"KELV3421.26O", "KELV3421.26N", "KELV3421.26G"})
+        EXPECT_FALSE(fs::exists(dir.File(name))) << name;
+}
+
 TEST(main_window_unattended, force_names_and_minimized_alone_leave_the_window_open) {
     FastTimers fast;
     MessageBox::reset();

@@ -321,12 +321,31 @@ std::string TruthText(const Session& s) {
     text += Printf("glonass_ephemerides %zu\n", s.glonass.size());
     for (const int j : s.jumpEpochs)
         text += Printf("clock_jump %d\n", j);
+    auto satName = [](int number) {
+        return Printf("%c%02d", number <= 32 ? 'G' : 'R', number <= 32 ? number : number - 32);
+    };
+    auto sowOf = [&](int epoch) { return WeekSeconds(o.startSow + epoch * o.interval); };
+    for (const auto& slip : s.appliedSlips)
+        text +=
+            Printf("slip %d %.3f %s %ld %ld %d\n", slip.epoch, sowOf(slip.epoch),
+                   satName(slip.number).c_str(), slip.cycles1, slip.cycles2, slip.flagged ? 1 : 0);
+    for (const auto& [first, last] : o.gaps)
+        text += Printf("gap %d %d %.3f %.3f\n", first, last, sowOf(first),
+                       (last - first + 1) * o.interval);
+    for (const auto& m : o.multipath)
+        text +=
+            Printf("multipath %s %.4f %.3f\n", satName(m.number).c_str(), m.amplitude, m.period);
     int index = 0;
     for (const auto& ep : s.epochs) {
         text += Printf("epoch %d %.3f %.4f %.4f %.4f %.12e %d %.4s\n", index++,
                        WeekSeconds(ep.receiverTime), ep.truePosition.x, ep.truePosition.y,
                        ep.truePosition.z, ep.clockSeconds, static_cast<int>(ep.satellites.size()),
                        ep.site.data());
+        if (!o.truthSky) continue;
+        for (const auto& sat : ep.satellites)
+            text +=
+                Printf("sky %.3f %s %.4f %.4f\n", WeekSeconds(ep.receiverTime),
+                       satName(sat.number).c_str(), sat.azimuth / kDegree, sat.elevation / kDegree);
     }
     return text;
 }

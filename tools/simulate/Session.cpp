@@ -220,10 +220,13 @@ Geometry SolveTransit(const StateAt& stateAt, double tRx, const Vec3& rx, const 
     return g;
 }
 
-int ReceiverSnr(const std::string& receiver, double elevation, Rng& rng, int weaker) {
+int ReceiverSnr(const SimOptions& o, double elevation, Rng& rng, int weaker) {
+    const std::string& receiver = o.receiver;
     double s = std::sin(std::max(elevation, 0.0));
     double value;
-    if (receiver == "UZ-12")
+    if (o.snrLaw)
+        value = o.snrBase + o.snrSlope * s;
+    else if (receiver == "UZ-12")
         value = 33.0 + 22.0 * s;
     else if (receiver == "G12" || receiver == "Z18" || receiver == "GG24" || receiver == "GG-XXIV")
         value = 28.0 + 24.0 * s;
@@ -364,6 +367,10 @@ Session Simulate(const SimOptions& in) {
     const auto kinds = BlockKinds(o.dataType, s.blocks);
 
     for (long k = 0; k < epochCount; ++k) {
+        bool logged = true;
+        for (const auto& [first, last] : o.gaps)
+            if (k >= first && k <= last) logged = false;
+        if (!logged) continue;
         SimEpoch ep;
         ep.receiverTime = start + static_cast<double>(k) * o.interval;
         double clock = clock0 + drift * (ep.receiverTime - start) + jumps;
@@ -404,7 +411,8 @@ Session Simulate(const SimOptions& in) {
             double f1, f2;
             double code1, code2;  // noise-free pseudoranges, metres
             double carrierBase;   // noise-free carrier range without clock steps, metres
-            double rate;          // pseudorange rate, m/s
+            double azimuth;
+            double rate;  // pseudorange rate, m/s
             double tgdMetres;
             Vec3 los;
         };
@@ -418,6 +426,8 @@ Session Simulate(const SimOptions& in) {
             Candidate c;
             c.number = number;
             c.elevation = g.elevation;
+            c.azimuth = std::atan2(Dot(g.unit, east), Dot(g.unit, north));
+            if (c.azimuth < 0.0) c.azimuth += 2.0 * kPi;
             c.f1 = f1;
             c.f2 = f2;
             const double common = g.range - kSpeedOfLight * g.satClock;
@@ -480,9 +490,28 @@ Session Simulate(const SimOptions& in) {
                 pass.ambiguity1 = static_cast<double>(rng.Integer(-2000000, 2000000));
                 pass.ambiguity2 = static_cast<double>(rng.Integer(-2000000, 2000000));
             }
+            bool slipped1 = false;
+            bool slipped2 = false;
+            bool slipFlag = false;
+            for (const auto& slip : o.slips) {
+                if (slip.epoch != k || slip.number != c.number || newPass) continue;
+                pass.ambiguity1 += static_cast<double>(slip.cycles1);
+                pass.ambiguity2 += static_cast<double>(slip.cycles2);
+                slipped1 = slip.cycles1 != 0;
+                slipped2 = slip.cycles2 != 0;
+                slipFlag = slip.flagged;
+                s.appliedSlips.push_back(slip);
+            }
+            double multipath = 0.0;
+            for (const auto& m : o.multipath) {
+                if (m.number == c.number)
+                    multipath +=
+                        m.amplitude * std::sin(2.0 * kPi * (ep.receiverTime - start) / m.period);
+            }
             SatObservation so;
             so.number = c.number;
             so.elevation = c.elevation;
+            so.azimuth = c.azimuth;
             const double lambda1 = kSpeedOfLight / c.f1;
             const double lambda2 = kSpeedOfLight / c.f2;
             for (const BlockKind kind : kinds) {
@@ -497,7 +526,7 @@ Session Simulate(const SimOptions& in) {
                 const double code = second ? c.code2 : c.code1;
                 const double rawNoise = rng.Normal(o.codeNoise);
                 const double leftNoise = rng.Normal(o.smoothedNoise);
-                b.rawRange = (code + rawNoise) / kSpeedOfLight;
+                b.rawRange = (code + multipath + rawNoise) / kSpeedOfLight;
                 b.smoothing = static_cast<float>(rawNoise - leftNoise);
                 const double lambda = second ? lambda2 : lambda1;
                 const double dopplerHz = c.rate / lambda + rng.Normal(0.02);
@@ -505,8 +534,7 @@ Session Simulate(const SimOptions& in) {
                 const int weaker = kind == BlockKind::kCa || kind == BlockKind::kCodeOnly
                                        ? 0
                                        : (kind == BlockKind::kP1 ? 2 : 5);
-                b.snr =
-                    static_cast<std::uint8_t>(ReceiverSnr(o.receiver, c.elevation, rng, weaker));
+                b.snr = static_cast<std::uint8_t>(ReceiverSnr(o, c.elevation, rng, weaker));
                 if (kind == BlockKind::kCodeOnly) {
                     b.phase = 0.0;
                     b.warning |= 0x04;
@@ -515,6 +543,7 @@ Session Simulate(const SimOptions& in) {
                     b.phase = base / lambda + (second ? pass.ambiguity2 : pass.ambiguity1) +
                               rng.Normal(0.002);
                     if (newPass && k > 0) b.warning |= 0x40;
+                    if (slipFlag && (second ? slipped2 : slipped1)) b.warning |= 0x40;
                 }
                 so.blocks.push_back(b);
             }

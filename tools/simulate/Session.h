@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Orbit.h"
@@ -44,6 +45,33 @@ struct SimOptions {
     double smoothedNoise = 0.02;  ///< noise left after the receiver's smoothing, metres
     int quality = 24;
     std::string truthPath;
+    /// Write every satellite's azimuth and elevation at every epoch into the truth file.
+    bool truthSky = false;
+
+    /// A cycle slip: from this epoch on the satellite's carrier phases are shifted by whole
+    /// cycles, with the receiver's loss-of-lock flag on the slipped frequencies when flagged.
+    struct Slip {
+        int epoch = 0;
+        int number = 0;  ///< 1..32 GPS PRN, 33..56 GLONASS slot + 32
+        long cycles1 = 0;
+        long cycles2 = 0;
+        bool flagged = false;
+    };
+    std::vector<Slip> slips;
+    /// Epochs FIRST..LAST (0-based) left out of the B-file, as if the receiver stopped logging.
+    std::vector<std::pair<int, int>> gaps;
+    /// A sinusoidal code error of every code of one satellite.
+    struct Multipath {
+        int number = 0;
+        double amplitude = 0.0;  ///< metres
+        double period = 0.0;     ///< seconds
+    };
+    std::vector<Multipath> multipath;
+    /// Signal strength = base + slope × sin(elevation) in receiver units (weaker for P codes),
+    /// instead of the receiver model's own law.
+    bool snrLaw = false;
+    double snrBase = 0.0;
+    double snrSlope = 0.0;
 };
 
 /// One observation block as stored in the B-file.
@@ -60,6 +88,7 @@ struct ObsBlock {
 struct SatObservation {
     int number = 0;  ///< 1..32 GPS PRN, 33..56 GLONASS slot + 32
     double elevation = 0.0;
+    double azimuth = 0.0;  ///< radians from north through east
     std::vector<ObsBlock> blocks;
 };
 
@@ -80,7 +109,10 @@ struct Session {
     std::vector<GloEphemeris> glonass;
     std::vector<SimEpoch> epochs;
     std::vector<int> jumpEpochs;  ///< epochs at which the receiver clock jumped by 1 ms
-    std::string baseName;         ///< e.g. KELVA26.342 (without the leading letter)
+    /// The slips that took effect (a slip asked for at an epoch where the satellite is not
+    /// tracked, or starts a pass, has nothing to act on).
+    std::vector<SimOptions::Slip> appliedSlips;
+    std::string baseName;  ///< e.g. KELVA26.342 (without the leading letter)
     CivilTime startCivil;
 };
 

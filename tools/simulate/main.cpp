@@ -50,7 +50,18 @@ constexpr const char* kUsage =
     "  --leap N               GPS-UTC leap seconds [18]\n"
     "  --code-noise M         raw code noise, metres (1 sigma) [0.30]\n"
     "  --quality N            quality byte of every observation block [24]\n"
-    "  --truth FILE           write the truth (station, epochs, clock jumps) to FILE\n"
+    "  --truth FILE           write the truth (station, epochs, clock jumps, slips, gaps,\n"
+    "                         multipath) to FILE\n"
+    "  --truth-sky            add every satellite's azimuth and elevation (degrees) at\n"
+    "                         every epoch to the truth\n"
+    "  --slip EPOCH,SAT,N1,N2[,flag]  from EPOCH on the carrier phases of SAT (G05, R12)\n"
+    "                         slip by N1 cycles on L1 and N2 on L2; 'flag' sets the\n"
+    "                         receiver's loss-of-lock flag on the slipped frequencies\n"
+    "                         (repeatable; ignored where SAT is not tracked or starts a pass)\n"
+    "  --gap FIRST,LAST       epochs FIRST..LAST are not logged (repeatable)\n"
+    "  --multipath SAT,AMP,PERIOD  code error AMP metres x sin(2 pi t / PERIOD s) on every\n"
+    "                         code of SAT, t from the session start (repeatable)\n"
+    "  --snr-law BASE,SLOPE   signal strength BASE + SLOPE x sin(elevation), receiver units\n"
     "  --help                 this text\n"
     "\n"
     "No ionosphere or troposphere is simulated. Code ranges are stored in seconds; the\n"
@@ -71,6 +82,34 @@ bool ParseLong(const char* text, long& out) {
     errno = 0;
     out = std::strtol(text, &end, 10);
     return errno == 0 && end != text && *end == '\0';
+}
+
+/// Splits a comma-separated text.
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (true) {
+        const auto comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma - from));
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+    }
+    return parts;
+}
+
+/// A satellite named G01..G32 or R01..R24, as the B-file numbers it (GLONASS slot + 32).
+bool ParseSatellite(const std::string& text, int& number) {
+    long n = 0;
+    if (text.size() < 2 || !ParseLong(text.substr(1).c_str(), n)) return false;
+    if ((text[0] == 'G' || text[0] == 'g') && n >= 1 && n <= 32) {
+        number = static_cast<int>(n);
+        return true;
+    }
+    if ((text[0] == 'R' || text[0] == 'r') && n >= 1 && n <= 24) {
+        number = static_cast<int>(n) + 32;
+        return true;
+    }
+    return false;
 }
 
 bool ParsePair(const std::string& text, long& first, std::string& second) {
@@ -218,6 +257,48 @@ int main(int argc, char** argv) {
         } else if (a == "--quality") {
             if (!needInteger(n) || n < 0 || n > 255) return Fail("--quality must lie in 0..255");
             o.quality = static_cast<int>(n);
+        } else if (a == "--truth-sky") {
+            o.truthSky = true;
+        } else if (a == "--slip") {
+            const char* v = value();
+            const auto parts = SplitCommas(v ? v : "");
+            SimOptions::Slip slip;
+            long epoch = 0;
+            if (!v || parts.size() < 4 || parts.size() > 5 || !ParseLong(parts[0].c_str(), epoch) ||
+                epoch < 1 || !ParseSatellite(parts[1], slip.number) ||
+                !ParseLong(parts[2].c_str(), slip.cycles1) ||
+                !ParseLong(parts[3].c_str(), slip.cycles2) ||
+                (parts.size() == 5 && parts[4] != "flag"))
+                return Fail("--slip needs EPOCH,SAT,N1,N2[,flag] with EPOCH >= 1");
+            slip.epoch = static_cast<int>(epoch);
+            slip.flagged = parts.size() == 5;
+            o.slips.push_back(slip);
+        } else if (a == "--gap") {
+            const char* v = value();
+            long first = 0;
+            std::string rest;
+            long last = 0;
+            if (!v || !ParsePair(v, first, rest) || !ParseLong(rest.c_str(), last) || first < 1 ||
+                last < first)
+                return Fail("--gap needs FIRST,LAST epochs with 1 <= FIRST <= LAST");
+            o.gaps.emplace_back(static_cast<int>(first), static_cast<int>(last));
+        } else if (a == "--multipath") {
+            const char* v = value();
+            const auto parts = SplitCommas(v ? v : "");
+            SimOptions::Multipath m;
+            if (!v || parts.size() != 3 || !ParseSatellite(parts[0], m.number) ||
+                !ParseDouble(parts[1].c_str(), m.amplitude) ||
+                !ParseDouble(parts[2].c_str(), m.period) || m.amplitude < 0.0 ||
+                m.amplitude > 100.0 || m.period <= 0.0)
+                return Fail("--multipath needs SAT,AMPLITUDE,PERIOD (metres, seconds > 0)");
+            o.multipath.push_back(m);
+        } else if (a == "--snr-law") {
+            const char* v = value();
+            const auto parts = SplitCommas(v ? v : "");
+            if (!v || parts.size() != 2 || !ParseDouble(parts[0].c_str(), o.snrBase) ||
+                !ParseDouble(parts[1].c_str(), o.snrSlope))
+                return Fail("--snr-law needs BASE,SLOPE");
+            o.snrLaw = true;
         } else if (a == "--truth") {
             const char* v = value();
             if (!v) return Fail("--truth needs a file name");
