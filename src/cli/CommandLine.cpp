@@ -332,6 +332,9 @@ bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
         if (job.Overrides.comments.size() > kMaxMetComments)
             return fail(Naming(cmdline::kTooManyMetComments, "--comment"));
     }
+    job.Format = job.FormatChoice.Over(settings.Output);
+    if (job.Format.rinexVersion == 3 && !job.NavGFileName.empty())
+        return fail(Naming(cmdline::kNoGlonassNavInRinex3, "-G"));
     if (job.ObsRun) {
         const bool glonassGiven = !job.NavGFileName.empty();
         NameObsOutputs(job);
