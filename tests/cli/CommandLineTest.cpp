@@ -307,10 +307,15 @@ TEST(command_line, a_parameter_file_names_the_run_and_keeps_full_output_paths) {
     test::WriteFile(path, line("KELVRANT_PRESNT", "Yes") + line("KELVRANT_MODE", "0") +
                               line("KELVRANT_BFNAME", "\"/d/BN102A97.323\"") +
                               line("KELVRANT_OBSFNAME", "\"/o/x.97O\"") +
-                              line("KELVRANT_NAVFNAME", "\"rel/x.97N\"") + std::string(50, '-') +
-                              "\n");
+                              line("KELVRANT_NAVFNAME", "\"rel/x.97N\"") +
+                              line("RINEX_VERSION", "3") + line("COMPRESS", "\"crx.gz\"") +
+                              line("COUNTRY", "\"che\"") + std::string(50, '-') + "\n");
     const Parsed p = Parse({"-p", path, "-x"});
     ExpectAccepted(p);
+    // The file's output format is the run's; its names are kept as given.
+    EXPECT_EQ(p.job.Format.rinexVersion, 3);
+    EXPECT_TRUE(p.job.Format.compact && p.job.Format.gzip);
+    EXPECT_EQ(p.job.Format.country, "CHE");
     EXPECT_TRUE(p.job.ObsRun);
     EXPECT_TRUE(p.job.RunMinimized);
     EXPECT_EQ(p.job.BFileName, "/d/BN102A97.323");
