@@ -436,6 +436,19 @@ void CheckConvertedSession(const std::vector<std::string>& options, bool glonass
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     if (rinex3) {
         ASSERT_EQ(ReadFile(dir.File("conv.obs")).substr(0, 9), "     3.05");
+        // convbin reads it back as RINEX too: every epoch.
+        const std::string convbin = FindProgram("convbin");
+        if (!convbin.empty()) {
+            const ProcessResult c = RunProcess({convbin, "-r", "rinex", dir.File("conv.obs"), "-v",
+                                                "3.03", "-o", dir.File("convbin.obs")});
+            EXPECT_EQ(c.exitCode, 0) << c.err;
+            const std::string back = ReadFile(dir.File("convbin.obs"));
+            long epochs = 0;
+            for (std::size_t at = back.find("\n>"); at != std::string::npos;
+                 at = back.find("\n>", at + 1))
+                ++epochs;
+            EXPECT_EQ(epochs, s.truth.epochs);
+        }
     }
     std::vector<std::string> files = {dir.File("conv.obs"), dir.File("conv.nav")};
     if (glonassFile) files.push_back(dir.File("conv.gnav"));
@@ -481,7 +494,7 @@ TEST_F(e2e_rtklib, converted_glonass_session_gives_station_back) {
 }
 
 // The same sessions written as RINEX 3.05 (observation codes, mixed navigation file) give
-// the station back exactly as the RINEX 2 files do.
+// the station back exactly as the RINEX 2 files do, and convbin reads every epoch.
 TEST_F(e2e_rtklib, converted_rinex3_sessions_give_station_back) {
     const struct {
         std::vector<std::string> options;
