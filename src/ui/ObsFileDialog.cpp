@@ -298,10 +298,10 @@ OutputFormat ObsFileDialog::ChosenFormat() const {
     format.rinexVersion = versionComboBox_->currentData().toInt();
     ParseCompression(compressComboBox_->currentData().toString().toStdString(), format.compact,
                      format.gzip);
-    // Untouched, "follow the version" stays as it was stored.
+    // "Follow the version" stays while the box shows what the version would give.
     const bool longNames = longNamesCheckBox_->isChecked();
-    if (longNames != shownFormat_.LongNames() || format.rinexVersion != shownFormat_.rinexVersion)
-        format.longNames = longNames ? 1 : 0;
+    const bool followsVersion = longNames == (format.rinexVersion == 3);
+    format.longNames = shownFormat_.longNames < 0 && followsVersion ? -1 : longNames ? 1 : 0;
     const std::string country = countryEdit_->text().toUpper().toStdString();
     format.country = ValidCountryCode(country) ? country : "XXX";
     return format;
