@@ -339,6 +339,9 @@ bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
         if (!std::filesystem::is_directory(job.OutputPath, ec))
             return fail(Naming(cmdline::kNoOutputFolder, "-T " + job.OutputPath));
     }
+    job.Format = job.FormatChoice.Over(settings.Output);
+    if (job.Format.rinexVersion == 3 && !job.NavGFileName.empty())
+        return fail(Naming(cmdline::kNoGlonassNavInRinex3, "-G"));
     if (job.ObsRun) {
         const bool glonassGiven = !job.NavGFileName.empty();
         NameObsOutputs(job);

@@ -34,6 +34,9 @@ inline constexpr std::string_view kTooManyMetComments =
     "A meteorological header holds at most 3 comments.";
 inline constexpr std::string_view kNoOutputFolder =
     "The output folder given with -T does not exist.";
+inline constexpr std::string_view kNoGlonassNavInRinex3 =
+    "RINEX 3 writes GPS and GLONASS navigation to one file (-N); -G names a RINEX 2 GLONASS "
+    "navigation file.";
 inline constexpr std::string_view kIllegalAutoParamCombination =
     "It is illegal to combine auto-parameters file with any other\r\ncommand-line parameter "
     "arguments.\r\n";

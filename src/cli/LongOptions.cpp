@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "rinex/ObsHeader.h"
+#include "run/LongNames.h"
 #include "settings/HeaderSettings.h"
 
 namespace kelvrant {
@@ -152,6 +153,56 @@ bool TakeSiteLogs(std::string_view value, ConversionJob& job, CommandLineExtras&
     return true;
 }
 
+bool TakeRinexVersion(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                      std::string& why) {
+    if (value != "2" && value != "3") {
+        why = "2 or 3";
+        return false;
+    }
+    job.FormatChoice.rinexVersion = value == "2" ? 2 : 3;
+    return true;
+}
+
+bool TakeCompress(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                  std::string& why) {
+    bool compact = false;
+    bool gzip = false;
+    if (!ParseCompression(value, compact, gzip)) {
+        why = "crx, gz, crx.gz or none";
+        return false;
+    }
+    job.FormatChoice.compact = compact;
+    job.FormatChoice.gzip = gzip;
+    return true;
+}
+
+bool TakeLongNames(std::string_view, ConversionJob& job, CommandLineExtras&, std::string&) {
+    job.FormatChoice.longNames = true;
+    return true;
+}
+
+template <std::optional<std::int32_t> OutputFormatChoice::*Field>
+bool TakeIndex(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    if (value.size() != 1 || value[0] < '0' || value[0] > '9') {
+        why = "a digit 0 to 9";
+        return false;
+    }
+    job.FormatChoice.*Field = value[0] - '0';
+    return true;
+}
+
+bool TakeCountry(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    if (!ValidCountryCode(value)) {
+        why = "a three-letter ISO 3166 country code, XXX when unknown";
+        return false;
+    }
+    std::string code;
+    for (char c : value)
+        code += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    job.FormatChoice.country = code;
+    return true;
+}
+
 bool TakeHelp(std::string_view, ConversionJob&, CommandLineExtras& e, std::string&) {
     e.help = true;
     return true;
@@ -225,6 +276,16 @@ const LongOption kOptions[] = {
     {"qc-json", "", "quality check: write <obsname>.qc.json beside the outputs", true, TakeQcJson},
     {"qc-only", "", "quality check only: <obsname>.qc.txt, no RINEX written", true, TakeQcOnly},
     {"qc-plots", "DIR", "quality check plots (PNG and SVG) into folder DIR", true, TakeQcPlots},
+    {"rinex", "2|3", "RINEX version of the outputs (default 2)", false, TakeRinexVersion},
+    {"compress", "crx|gz|crx.gz", "compact RINEX (observations), gzip (all files), or both", false,
+     TakeCompress},
+    {"long-names", "", "long file names (RINEX 3; the default with --rinex 3)", false,
+     TakeLongNames},
+    {"monument", "0..9", "monument index of the long names' station ID (default 0)", false,
+     TakeIndex<&OutputFormatChoice::monument>},
+    {"receiver-index", "0..9", "receiver index of the long names' station ID (default 0)", false,
+     TakeIndex<&OutputFormatChoice::receiverIndex>},
+    {"country", "ISO3", "station ID's country code (default XXX: unknown)", false, TakeCountry},
     {"config", "FILE", "use this configuration file", false, TakeConfig},
     {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
     {"json", "", "print the summary as one JSON object", false, TakeJson},

@@ -6,6 +6,7 @@
 
 #include "ashtech/BFileReader.h"
 #include "convert/ReceiverModels.h"
+#include "run/OutputChain.h"
 #include "run/OutputNames.h"
 
 namespace kelvrant {
@@ -96,7 +97,8 @@ ObsOutputNames MakeObsOutputNames(const std::string& bFileName) {
     return {stem + "O", stem + "N", stem + "G"};
 }
 
-bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names) {
+bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names,
+                    const OutputFormat& format) {
     if (!IsFile(bFileName)) return false;
     names.bFile = bFileName;
     names.eFile = FindCompanionFile(CompanionCandidate(bFileName, 'E'));
@@ -106,8 +108,18 @@ bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names) {
     names.obsFile = std::move(outputs.obs);
     names.navFile = std::move(outputs.nav);
     names.navGFile = std::move(outputs.navG);
-    // Only GPS+GLONASS receivers get a GLONASS navigation file.
-    if (!TracksGlonass(ReadBFileReceiverType(bFileName))) names.navGFile.clear();
+    // Only GPS+GLONASS receivers get a GLONASS navigation file, and only in RINEX 2.
+    const bool glonass = TracksGlonass(ReadBFileReceiverType(bFileName));
+    const bool rinex3 = format.rinexVersion == 3;
+    if (!glonass || rinex3) names.navGFile.clear();
+    if (rinex3 && glonass && !names.navFile.empty()) names.navFile.back() = 'P';
+    const auto compressed = [&format](std::string& name, bool observation) {
+        if (!name.empty())
+            name = CompressedRinex2Name(name, observation, format.compact, format.gzip);
+    };
+    compressed(names.obsFile, true);
+    compressed(names.navFile, false);
+    compressed(names.navGFile, false);
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "settings/OutputFormat.h"
+
 namespace kelvrant {
 
 /// `path` when a file of that name exists; otherwise the one file in the same directory whose
@@ -46,8 +48,11 @@ struct DerivedObsNames {
 
 /// Derives every name from a B-file name the user entered. False (nothing derived) when no
 /// file of that name exists. Missing companions are left empty; the GLONASS navigation name is
-/// emptied unless the B-file header names a GPS+GLONASS receiver.
-bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names);
+/// emptied unless the B-file header names a GPS+GLONASS receiver. The output names follow the
+/// format: compressed names (.97D, .gz), and for RINEX 3 a mixed navigation name (.97P) and
+/// no GLONASS one (long names are given once the data's span is known).
+bool DeriveObsNames(const std::string& bFileName, DerivedObsNames& names,
+                    const OutputFormat& format = {});
 
 /// Where a file browse dialog opens for the text of its edit.
 struct BrowseStart {

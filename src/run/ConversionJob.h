@@ -8,6 +8,7 @@
 
 #include "geo/Clock.h"
 #include "run/HeaderOverrides.h"
+#include "settings/OutputFormat.h"
 
 namespace kelvrant {
 
@@ -67,6 +68,13 @@ struct ConversionJob {
 
     /// The quality check of the command line, for this run only.
     QcRequest Qc;
+    /// The output format chosen on the command line, and the one the run writes (the
+    /// configuration's or parameter file's, with the command line's choices over it).
+    OutputFormatChoice FormatChoice;
+    OutputFormat Format;
+    /// The observation and navigation names were made from the B-file name; with long names
+    /// they are replaced once the data's time span is known.
+    bool ObsNamesAutomatic = false;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

@@ -9,14 +9,21 @@
 
 #include "ashtech/MetLogReader.h"
 #include "convert/EpochConverter.h"
+#include "geo/TimeConstants.h"
 #include "qc/QualityCheck.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
 #include "rinex/LineWriter.h"
 #include "rinex/MetWriter.h"
 #include "rinex/ObsWriter.h"
+#include "rinex/Rinex3MetWriter.h"
+#include "rinex/Rinex3NavWriter.h"
+#include "rinex/Rinex3ObsWriter.h"
 #include "rinex/TextSink.h"
 #include "run/HeaderFill.h"
+#include "run/LongNames.h"
+#include "run/OutputChain.h"
+#include "run/OutputNames.h"
 #include "run/SiteLogFill.h"
 
 namespace kelvrant {
@@ -32,40 +39,74 @@ void ReportWriteError(ProblemSink& problems, const OutputFile& f, int error) {
                                                            SystemReason(error != 0 ? error : EIO)));
 }
 
-// Ends an output's stream and reports a failure to write it.
-bool FinishOutput(ProblemSink& problems, FileSink& sink, const OutputFile& f) {
-    if (f.file == nullptr) return true;
-    sink.Finish();
-    if (!sink.Failed()) return true;
-    ReportWriteError(problems, f, sink.ErrorNumber());
+// The byte path of one output: its file, and the compression of the run's format on the way.
+struct OutputPath {
+    OutputPath(const OutputFile& out, const OutputFormat& format, bool observation,
+               const UtcTime& created)
+        : file(out.file),
+          chain(file, out.file != nullptr ? format : OutputFormat{}, observation, created),
+          output(out) {}
+    TextSink& Top() { return chain.Top(); }
+    bool Failed() const { return chain.Failed(); }
+
+    FileSink file;
+    OutputChain chain;
+    const OutputFile& output;
+};
+
+// Ends an output's compression and stream and reports a failure to write it.
+bool FinishOutput(ProblemSink& problems, OutputPath& path) {
+    if (path.output.file == nullptr) return true;
+    path.chain.Finish();
+    path.file.Finish();
+    if (!path.chain.Failed() && !path.file.Failed()) return true;
+    // A compressor's own failure has no system reason; the stream's has one.
+    ReportWriteError(problems, path.output, path.file.ErrorNumber());
     return false;
 }
 
+// RINEX 2: the GPS and the GLONASS navigation file. RINEX 3: one mixed navigation file of
+// both systems, written when every record is in (its header dates the GLONASS correction);
+// the frequency channels of its GLONASS records go to the observation header. The quality
+// check sees every record; a run that only checks writes no RINEX.
 bool NavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                      const ProgressState& stop, const WriterOptions& options,
-                     qc::QualityCheck* check) {
-    // A run that only checks writes no RINEX.
+                     GlonassChannels& channels, qc::QualityCheck* check) {
+    const OutputFormat& format = job.Format;
     const bool gpsOpen = files.NavFile.IsOpen() && !job.Qc.only;
     const bool gloOpen = files.NavGFile.IsOpen() && !job.Qc.only;
-    if (!gpsOpen && !gloOpen && check == nullptr) return true;
-    FileSink gpsSink(files.NavFile.file);
-    FileSink glonassSink(files.NavGFile.file);
-    GpsNavWriter gps(gpsSink, options);
-    GlonassNavWriter glonass(glonassSink, options);
-    if (gpsOpen) gps.WriteHeader(files.NavHeader);
-    if (gloOpen) glonass.SetHeader(files.NavHeader);
+    // RINEX 3 observation headers list the GLONASS frequency channels of the ephemerides.
+    const bool channelsWanted = format.rinexVersion == 3 && files.ObsFile.IsOpen();
+    if (!gpsOpen && !gloOpen && check == nullptr && !(channelsWanted && files.EFile.IsOpen()))
+        return true;
+    const UtcTime created = NowUtc(options.clock);
+    OutputPath gpsPath(files.NavFile, format, false, created);
+    OutputPath glonassPath(files.NavGFile, format, false, created);
     AshNavRecord record;
-    while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
-        if (check != nullptr) check->AddNavigation(record);
-        if (record.IsGps()) {
-            if (gpsOpen) gps.WriteRecord(record);
-        } else if (gloOpen) {
-            glonass.WriteRecord(record);
+    if (format.rinexVersion == 3) {
+        Rinex3NavWriter mixed(gpsPath.Top(), {std::string(options.programName), created});
+        while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
+            if (check != nullptr) check->AddNavigation(record);
+            mixed.Add(record);
         }
+        if (gpsOpen) mixed.Finish(files.NavHeader);
+        channels = mixed.Channels();
+    } else {
+        GpsNavWriter gps(gpsPath.Top(), options);
+        GlonassNavWriter glonass(glonassPath.Top(), options);
+        if (gpsOpen) gps.WriteHeader(files.NavHeader);
+        if (gloOpen) glonass.SetHeader(files.NavHeader);
+        while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
+            if (check != nullptr) check->AddNavigation(record);
+            if (record.IsGps()) {
+                if (gpsOpen) gps.WriteRecord(record);
+            } else if (gloOpen) {
+                glonass.WriteRecord(record);
+            }
+        }
+        if (gloOpen) glonass.Finish();
     }
-    if (gloOpen) glonass.Finish();
-    return FinishOutput(problems, gpsSink, files.NavFile) &&
-           FinishOutput(problems, glonassSink, files.NavGFile);
+    return FinishOutput(problems, gpsPath) && FinishOutput(problems, glonassPath);
 }
 
 void Publish(ProgressState& progress, const WorkerOptions& options, double percent) {
@@ -91,15 +132,43 @@ ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bf
     return options;
 }
 
+// The writer of the run's RINEX version over the same neutral epochs.
+class EpochWriter {
+  public:
+    EpochWriter(TextSink& sink, const WriterOptions& options, const OutputFormat& format,
+                const BFileHeader& bfile, const GlonassChannels& channels) {
+        if (format.rinexVersion == 3) {
+            Rinex3ObsOptions o;
+            o.dating = {std::string(options.programName), NowUtc(options.clock)};
+            o.receiverModel = bfile.ReceiverType();
+            o.dataType = bfile.DataType();
+            o.glonassChannels = channels;
+            rinex3_ = std::make_unique<Rinex3ObsWriter>(sink, o);
+        } else {
+            rinex2_ = std::make_unique<ObsWriter>(sink, options);
+        }
+    }
+    void WriteHeader(const ObsHeaderRecord& header) {
+        rinex3_ ? rinex3_->WriteHeader(header) : rinex2_->WriteHeader(header);
+    }
+    void WriteEpoch(const ObservationEpoch& epoch) {
+        rinex3_ ? rinex3_->WriteEpoch(epoch) : rinex2_->WriteEpoch(epoch);
+    }
+
+  private:
+    std::unique_ptr<ObsWriter> rinex2_;
+    std::unique_ptr<Rinex3ObsWriter> rinex3_;
+};
+
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
-                      const WriterOptions& writerOptions) {
+                      const WriterOptions& writerOptions, const GlonassChannels& channels) {
     qc::QualityCheck* check = options.qualityCheck;
     // A run that only checks writes no RINEX; the check sees the epochs the file would hold.
     const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
     if (!write && check == nullptr) return true;
-    FileSink sink(files.ObsFile.file);
-    ObsWriter writer(sink, writerOptions);
+    OutputPath path(files.ObsFile, job.Format, true, NowUtc(writerOptions.clock));
+    EpochWriter writer(path.Top(), writerOptions, job.Format, files.ObsReader.Header(), channels);
     if (write) writer.WriteHeader(files.ObsHeader);
     EpochConverter converter(ConvertOptionsFor(job, files.ObsReader.Header(), files.ObsHeader));
     const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
@@ -116,9 +185,9 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
         if (check != nullptr) check->AddEpoch(*converted);
         if (!write) continue;
         writer.WriteEpoch(*converted);
-        if (sink.Failed()) break;
+        if (path.Failed()) break;
     }
-    return !write || FinishOutput(problems, sink, files.ObsFile);
+    return !write || FinishOutput(problems, path);
 }
 
 bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
@@ -126,9 +195,15 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
               const WriterOptions& writerOptions) {
     if (!files.MetOutFile.IsOpen()) return true;
     MetLogReader reader;
-    FileSink sink(files.MetOutFile.file);
-    MetWriter writer(sink, writerOptions);
-    writer.WriteHeader(files.MetHeader);
+    const UtcTime created = NowUtc(writerOptions.clock);
+    OutputPath path(files.MetOutFile, job.Format, false, created);
+    const bool rinex3 = job.Format.rinexVersion == 3;
+    MetWriter writer(path.Top(), writerOptions);
+    Rinex3MetWriter writer3(path.Top(), {std::string(writerOptions.programName), created});
+    if (rinex3)
+        writer3.WriteHeader(files.MetHeader);
+    else
+        writer.WriteHeader(files.MetHeader);
     long length = 0;
     if (files.MetInFile.IsOpen()) {
         std::fseek(files.MetInFile.file, 0, SEEK_END);
@@ -164,16 +239,19 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
             break;
         }
         ++records;
-        writer.WriteRecord(week, seconds, pressure, temperature, humidity);
+        if (rinex3)
+            writer3.WriteRecord(week, seconds, pressure, temperature, humidity);
+        else
+            writer.WriteRecord(week, seconds, pressure, temperature, humidity);
         const long position = reader.InputPosition();
         Publish(progress, options,
                 length > 0
                     ? std::trunc(
                           100.0 * static_cast<double>(position) / static_cast<double>(length) + 0.5)
                     : 100.0);
-        if (sink.Failed()) break;
+        if (path.Failed()) break;
     }
-    if (!FinishOutput(problems, sink, files.MetOutFile)) return false;
+    if (!FinishOutput(problems, path)) return false;
     if (ok && error != 0) {
         problems.Report(runtext::kMetErrorTitle,
                         Format("At line %ld the Met. file reader reports:\n\n  %s",
@@ -191,6 +269,31 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
 }
 
 }  // namespace
+
+void UseLongNames(ConversionJob& job, RunFileSet& files) {
+    const OutputFormat& format = job.Format;
+    if (!job.ObsNamesAutomatic || format.rinexVersion != 3 || !format.LongNames()) return;
+    const ObsHeaderRecord& obs = files.ObsHeader;
+    const StationNaming station{obs.markerName, format.monument, format.receiverIndex,
+                                format.country};
+    const double interval = files.ObsReader.EpochInterval();
+    SessionSpan span{obs.firstWeek, obs.firstSeconds, 0.0, interval};
+    if (obs.lastPresent != 0)
+        span.lengthSeconds = (obs.lastWeek - obs.firstWeek) * kSecondsPerWeek + obs.lastSeconds -
+                             obs.firstSeconds + interval;
+    // Not published yet: only the final names change, in the same folder.
+    const auto rename = [](OutputFile& out, std::string& jobName, const std::string& name) {
+        if (jobName.empty()) return;
+        jobName = SplitPath(jobName).directory + name;
+        if (out.IsOpen()) out.name = jobName;
+    };
+    rename(files.ObsFile, job.ObsFileName,
+           LongFileName(station, span, obs.systemLetter, LongNameContent::kObservation,
+                        format.compact, format.gzip));
+    rename(files.NavFile, job.NavFileName,
+           LongFileName(station, span, obs.systemLetter, LongNameContent::kNavigation, false,
+                        format.gzip));
+}
 
 bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
                      ProblemSink& problems) {
@@ -243,6 +346,7 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 
     CopyIonToNavHeader(nav, files.Ion);
     ApplyNavOverrides(given, nav);
+    UseLongNames(job, files);
     return true;
 }
 
@@ -267,9 +371,11 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     if (files.ObsFile.IsOpen() && files.ObsHeader.markerName.empty())
         files.ObsHeader.markerName = SiteFromBFileName(files.BFile.name);
     bool ok = CheckHeaderFields(files, problems);
+    GlonassChannels channels;
     if (ok)
-        ok = NavigationStage(job, files, problems, progress, writerOptions, options.qualityCheck);
-    if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
+        ok = NavigationStage(job, files, problems, progress, writerOptions, channels,
+                             options.qualityCheck);
+    if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions, channels);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
         // Half a conversion is never published: every final name keeps what it held.

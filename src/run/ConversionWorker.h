@@ -42,6 +42,10 @@ bool StartMetAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
 namespace qc {
 class QualityCheck;
 }
+/// With RINEX 3 long names and names made from the B-file name: gives the observation and
+/// navigation outputs (not yet published) and the job their long names, from the filled
+/// observation header (station, first observation, span, interval).
+void UseLongNames(ConversionJob& job, RunFileSet& files);
 
 struct WorkerOptions {
     /// Wait 2000 ms after reporting a met reader error (an unattended windowed run, so the

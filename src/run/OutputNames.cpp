@@ -9,6 +9,8 @@
 #include "ashtech/BFileReader.h"
 #include "convert/ReceiverModels.h"
 #include "geo/GpsTime.h"
+#include "run/LongNames.h"
+#include "run/OutputChain.h"
 
 namespace kelvrant {
 
@@ -99,15 +101,21 @@ void NameObsOutputs(ConversionJob& job) {
         } else {
             make = false;
         }
+        const bool glonass = TracksGlonass(ReadBFileReceiverType(job.BFileName));
+        const OutputFormat& f = job.Format;
         if (make) {
-            // Made without a directory: the output path places them below.
+            // Made without a directory: the output path places them below. A RINEX 3
+            // navigation file of both systems is a mixed one (P).
             const std::string stem = site + day + session + "." + year;
-            job.ObsFileName = stem + "O";
-            job.NavFileName = stem + "N";
-            job.NavGFileName = stem + "G";
+            job.ObsFileName = CompressedRinex2Name(stem + "O", true, f.compact, f.gzip);
+            job.NavFileName = CompressedRinex2Name(
+                stem + (f.rinexVersion == 3 && glonass ? "P" : "N"), false, false, f.gzip);
+            job.NavGFileName = CompressedRinex2Name(stem + "G", false, false, f.gzip);
+            job.ObsNamesAutomatic = true;
         }
-        // Only GPS+GLONASS receivers get a GLONASS navigation file.
-        if (!TracksGlonass(ReadBFileReceiverType(job.BFileName))) job.NavGFileName.clear();
+        // Only GPS+GLONASS receivers get a GLONASS navigation file, and only in RINEX 2:
+        // RINEX 3 writes both systems to one navigation file.
+        if (!glonass || f.rinexVersion == 3) job.NavGFileName.clear();
     }
 
     CompleteOutputPath(job, job.BFileName);
@@ -127,6 +135,16 @@ void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {
         GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds, year, dayOfYear, hour, minute,
                            seconds);
         job.MetOutFileName = MakeMetFileName("", dayOfYear, year, site, 'A');
+        const OutputFormat& f = job.Format;
+        if (f.rinexVersion == 3 && f.LongNames()) {
+            // The records' span is known only once they are read: period and data frequency
+            // stay unspecified.
+            const StationNaming station{settings.SiteName, f.monument, f.receiverIndex, f.country};
+            job.MetOutFileName = LongFileName(station, {job.MetStartWeek, job.MetStartSeconds}, 'M',
+                                              LongNameContent::kMet, false, f.gzip);
+        } else {
+            job.MetOutFileName = CompressedRinex2Name(job.MetOutFileName, false, false, f.gzip);
+        }
     }
     CompleteOutputPath(job, job.MetInFileName);
     PlaceInOutputPath(job, job.MetOutFileName);

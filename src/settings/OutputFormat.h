@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,29 @@ struct OutputFormat {
                receiverIndex == 0 && country == "XXX";
     }
     friend bool operator==(const OutputFormat&, const OutputFormat&) = default;
+};
+
+/// The format values chosen for one run (command line): each one given wins over the
+/// configuration's.
+struct OutputFormatChoice {
+    std::optional<std::int32_t> rinexVersion;
+    std::optional<bool> compact;
+    std::optional<bool> gzip;
+    std::optional<bool> longNames;
+    std::optional<std::int32_t> monument;
+    std::optional<std::int32_t> receiverIndex;
+    std::optional<std::string> country;
+
+    OutputFormat Over(OutputFormat base) const {
+        if (rinexVersion) base.rinexVersion = *rinexVersion;
+        if (compact) base.compact = *compact;
+        if (gzip) base.gzip = *gzip;
+        if (longNames) base.longNames = *longNames ? 1 : 0;
+        if (monument) base.monument = *monument;
+        if (receiverIndex) base.receiverIndex = *receiverIndex;
+        if (country) base.country = *country;
+        return base;
+    }
 };
 
 /// "none", "crx", "gz" or "crx.gz" (any case) into the two flags; false for anything else.

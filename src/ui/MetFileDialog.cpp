@@ -419,6 +419,9 @@ void MetFileDialog::OnOKBtnClick() {
     ctx_.job.MetStartWeek = selection_.startWeek;
     ctx_.job.MetStartSeconds = selection_.startSeconds;
     ctx_.job.MetUtcToGps = selection_.leapSeconds;
+    // The met windows name a RINEX 2 file; the output format chosen for observation files
+    // stays with them.
+    ctx_.job.Format = OutputFormat{};
     ctx_.config.SetMetUtc2Gps(selection_.leapSeconds);
     if (headWin_ != nullptr) headWin_->ShowWindow();
     proceeding_ = true;

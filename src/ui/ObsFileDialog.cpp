@@ -2,6 +2,8 @@
 #include "ui/ObsFileDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <system_error>
@@ -23,6 +26,7 @@
 #include "rinex/NavHeader.h"
 #include "rinex/ObsHeader.h"
 #include "run/HeaderFill.h"
+#include "run/LongNames.h"
 #include "ui/MessageBox.h"
 #include "ui/ObsHeaderDialog.h"
 #include "ui/SessionDrop.h"
@@ -180,6 +184,44 @@ ObsFileDialog::ObsFileDialog(AppContext& ctx, QWidget* parent)
     }
     edits_[kBFile]->installEventFilter(this);
 
+    // The output format, kept in the configuration's [OUTPUT] section.
+    auto* formatGroup = new QGroupBox(QStringLiteral(" Output Format "), this);
+    formatGroup->setObjectName(QStringLiteral("OutputFormatGroupBox"));
+    auto* formatLayout = new QHBoxLayout(formatGroup);
+    versionComboBox_ = new QComboBox(formatGroup);
+    versionComboBox_->setObjectName(QStringLiteral("RinexVersionComboBox"));
+    versionComboBox_->addItem(QStringLiteral("RINEX 2.11"), 2);
+    versionComboBox_->addItem(QStringLiteral("RINEX 3.05"), 3);
+    versionComboBox_->setToolTip(QStringLiteral("RINEX version of the output files"));
+    compressComboBox_ = new QComboBox(formatGroup);
+    compressComboBox_->setObjectName(QStringLiteral("CompressionComboBox"));
+    for (const char* word : {"none", "crx", "gz", "crx.gz"})
+        compressComboBox_->addItem(QString::fromLatin1(word), QString::fromLatin1(word));
+    compressComboBox_->setToolTip(
+        QStringLiteral("crx: compact RINEX observation file; gz: gzip every output"));
+    longNamesCheckBox_ = new QCheckBox(QStringLiteral("Long Names"), formatGroup);
+    longNamesCheckBox_->setObjectName(QStringLiteral("LongNamesCheckBox"));
+    longNamesCheckBox_->setToolTip(
+        QStringLiteral("RINEX 3 long file names (SSSSMRCCC_R_YYYYDDDHHMM_...), given at the "
+                       "start of the conversion"));
+    countryEdit_ = new QLineEdit(formatGroup);
+    countryEdit_->setObjectName(QStringLiteral("CountryEdit"));
+    countryEdit_->setMaxLength(3);
+    countryEdit_->setFixedWidth(48);
+    countryEdit_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z]{0,3}")), countryEdit_));
+    countryEdit_->setToolTip(
+        QStringLiteral("ISO 3166 three-letter country code of the long names (XXX: unknown)"));
+    formatLayout->addWidget(versionComboBox_);
+    formatLayout->addWidget(compressComboBox_);
+    formatLayout->addWidget(longNamesCheckBox_);
+    formatLayout->addWidget(new QLabel(QStringLiteral("Country:"), formatGroup));
+    formatLayout->addWidget(countryEdit_);
+    connect(versionComboBox_, &QComboBox::currentIndexChanged, this,
+            &ObsFileDialog::OnOutputFormatChange);
+    connect(compressComboBox_, &QComboBox::currentIndexChanged, this,
+            &ObsFileDialog::OnOutputFormatChange);
+
     auto* okBtn = new QPushButton(QStringLiteral("OK"), this);
     okBtn->setObjectName(QStringLiteral("OKBtn"));
     okBtn->setDefault(true);
@@ -197,6 +239,7 @@ ObsFileDialog::ObsFileDialog(AppContext& ctx, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(source);
     layout->addWidget(outputs);
+    layout->addWidget(formatGroup);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -245,8 +288,51 @@ void ObsFileDialog::OnWinShow() {
         MoveFrameTo(this, QPoint(frame.left(), frame.top() + 20));
     }
     placed_ = true;
+    ShowFormat(ctx_.config.Settings().Output);
     RefreshEdits();
     handedOver_ = false;
+}
+
+OutputFormat ObsFileDialog::ChosenFormat() const {
+    OutputFormat format = shownFormat_;
+    format.rinexVersion = versionComboBox_->currentData().toInt();
+    ParseCompression(compressComboBox_->currentData().toString().toStdString(), format.compact,
+                     format.gzip);
+    // "Follow the version" stays while the box shows what the version would give.
+    const bool longNames = longNamesCheckBox_->isChecked();
+    const bool followsVersion = longNames == (format.rinexVersion == 3);
+    format.longNames = shownFormat_.longNames < 0 && followsVersion ? -1 : longNames ? 1 : 0;
+    const std::string country = countryEdit_->text().toUpper().toStdString();
+    format.country = ValidCountryCode(country) ? country : "XXX";
+    return format;
+}
+
+void ObsFileDialog::ShowFormat(const OutputFormat& format) {
+    shownFormat_ = format;
+    const QSignalBlocker blockVersion(versionComboBox_);
+    const QSignalBlocker blockCompress(compressComboBox_);
+    versionComboBox_->setCurrentIndex(format.rinexVersion == 3 ? 1 : 0);
+    compressComboBox_->setCurrentIndex(compressComboBox_->findData(
+        QString::fromLatin1(CompressionName(format.compact, format.gzip).data())));
+    longNamesCheckBox_->setChecked(format.LongNames());
+    countryEdit_->setText(Q(format.country));
+}
+
+void ObsFileDialog::OnOutputFormatChange() {
+    const bool rinex3 = versionComboBox_->currentData().toInt() == 3;
+    // Long names are the RINEX 3 default.
+    if (rinex3 != (shownFormat_.rinexVersion == 3) && shownFormat_.longNames < 0)
+        longNamesCheckBox_->setChecked(rinex3);
+    // Only the outputs' names change; companions the user chose stay.
+    DerivedObsNames derived;
+    if (!DeriveObsNames(S(edits_[kBFile]->text()), derived, ChosenFormat())) return;
+    derivedObs_ = derived.obsFile;
+    derivedNav_ = derived.navFile;
+    names_[kObsFile] = derived.obsFile;
+    names_[kNavFile] = derived.navFile;
+    names_[kNavGFile] = derived.navGFile;
+    for (Name name : {kObsFile, kNavFile, kNavGFile})
+        edits_[name]->setText(Q(names_[name]));
 }
 
 void ObsFileDialog::RefreshEdits() {
@@ -270,7 +356,9 @@ void ObsFileDialog::OnBFileNameEditExit() {
 
 void ObsFileDialog::DeriveNames(const std::string& bFileName) {
     DerivedObsNames derived;
-    if (!DeriveObsNames(bFileName, derived)) return;
+    if (!DeriveObsNames(bFileName, derived, ChosenFormat())) return;
+    derivedObs_ = derived.obsFile;
+    derivedNav_ = derived.navFile;
     names_ = {derived.bFile,   derived.eFile,   derived.sFile,   derived.ionFile,
               derived.obsFile, derived.navFile, derived.navGFile};
     RefreshEdits();
@@ -339,6 +427,10 @@ void ObsFileDialog::OnOKBtnClick() {
     if (!ConfirmOverwrite(kNavGFile, "Overwrite the existing RINEX GLONASS Navigation File?"))
         return;
 
+    const OutputFormat format = ChosenFormat();
+    // RINEX 3 writes both systems' navigation to one file.
+    if (format.rinexVersion == 3) names_[kNavGFile].clear();
+
     StderrProblemSink fallback;
     ProblemSink& problems = ctx_.problems != nullptr ? *ctx_.problems : fallback;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -355,6 +447,9 @@ void ObsFileDialog::OnOKBtnClick() {
     ctx_.job.ObsFileName = names_[kObsFile];
     ctx_.job.NavFileName = names_[kNavFile];
     ctx_.job.NavGFileName = names_[kNavGFile];
+    ctx_.job.Format = format;
+    ctx_.job.ObsNamesAutomatic = names_[kObsFile] == derivedObs_ && names_[kNavFile] == derivedNav_;
+    ctx_.config.Settings().Output = format;
 
     ctx_.enableMenus(false);
     // A fresh record each run, so nothing of an earlier conversion stays in this one.

@@ -12,8 +12,11 @@
 #include <functional>
 #include <string>
 
+#include "settings/OutputFormat.h"
 #include "ui/AppContext.h"
 
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -84,6 +87,9 @@ class ObsFileDialog : public QDialog {
     void OnOKBtnClick();
     void OnCancelBtnClick();
 
+    /// The output format group changed: the automatic names follow it.
+    void OnOutputFormatChange();
+
     /// Closing without handing over (Cancel, Escape, the close box) enables the menus again.
     void reject() override;
 
@@ -101,6 +107,9 @@ class ObsFileDialog : public QDialog {
     void RefreshEdits();
     void Browse(Name name, bool source, int filterIndex, const QString& title);
     bool ConfirmOverwrite(Name name, const char* question);
+    /// The output format the group shows; ShowFormat puts one into it.
+    OutputFormat ChosenFormat() const;
+    void ShowFormat(const OutputFormat& format);
 
     AppContext& ctx_;
     ObsHeaderDialog* headerWin_ = nullptr;
@@ -108,6 +117,15 @@ class ObsFileDialog : public QDialog {
     std::array<QLineEdit*, kNameCount> edits_{};
     bool placed_ = false;
     bool handedOver_ = false;
+    // The output format group, from and to the configuration's [OUTPUT] values.
+    QComboBox* versionComboBox_ = nullptr;
+    QComboBox* compressComboBox_ = nullptr;
+    QCheckBox* longNamesCheckBox_ = nullptr;
+    QLineEdit* countryEdit_ = nullptr;
+    OutputFormat shownFormat_;
+    // The observation and navigation names as derived, to tell them from names the user gave.
+    std::string derivedObs_;
+    std::string derivedNav_;
 };
 
 }  // namespace kelvrant

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <string>
 
+#include "run/ConversionWorker.h"
 #include "ui/MessageBox.h"
 #include "ui/PositionClipboard.h"
 #include "ui/SitePositionDialog.h"
@@ -369,6 +370,8 @@ void ObsHeaderDialog::OKBtnClick() {
     StoreHeaderForm(form, dataType, SiteDataSupplied(ctx_.files), ctx_.config, ctx_.job,
                     ctx_.files.ObsHeader, ctx_.files.NavHeader);
 
+    // The header is complete: the station and the data's span name the outputs.
+    UseLongNames(ctx_.job, ctx_.files);
     closedByOK_ = true;
     ctx_.startProgressWindow();
     accept();

@@ -308,10 +308,15 @@ TEST(command_line, a_parameter_file_names_the_run_and_keeps_full_output_paths) {
     test::WriteFile(path, line("KELVRANT_PRESNT", "Yes") + line("KELVRANT_MODE", "0") +
                               line("KELVRANT_BFNAME", "\"/d/BN102A97.323\"") +
                               line("KELVRANT_OBSFNAME", "\"/o/x.97O\"") +
-                              line("KELVRANT_NAVFNAME", "\"rel/x.97N\"") + std::string(50, '-') +
-                              "\n");
+                              line("KELVRANT_NAVFNAME", "\"rel/x.97N\"") +
+                              line("RINEX_VERSION", "3") + line("COMPRESS", "\"crx.gz\"") +
+                              line("COUNTRY", "\"che\"") + std::string(50, '-') + "\n");
     const Parsed p = Parse({"-p", path, "-x"});
     ExpectAccepted(p);
+    // The file's output format is the run's; its names are kept as given.
+    EXPECT_EQ(p.job.Format.rinexVersion, 3);
+    EXPECT_TRUE(p.job.Format.compact && p.job.Format.gzip);
+    EXPECT_EQ(p.job.Format.country, "CHE");
     EXPECT_TRUE(p.job.ObsRun);
     EXPECT_TRUE(p.job.RunMinimized);
     EXPECT_EQ(p.job.BFileName, "/d/BN102A97.323");
@@ -356,6 +361,91 @@ TEST_F(obs_naming, an_unreadable_bfile_gets_no_glonass_name) {
     ExpectAccepted(p);
     EXPECT_EQ(p.job.ObsFileName, Dir() + "N1023231.97O");
     EXPECT_EQ(p.job.NavGFileName, "");
+}
+
+// The output format: the command line's choices over the configuration's, and the short names
+// of compressed and RINEX 3 files (long names are given when the data's span is known).
+TEST_F(obs_naming, format_options_choose_the_format_and_the_short_names) {
+    const std::string b = BFile("BN102A97.323", "GG24");
+    HeaderSettings configured;
+    configured.Output.country = "DEU";
+    configured.Output.longNames = 0;
+    const struct {
+        std::vector<std::string> options;
+        std::int32_t version;
+        bool compact, gzip;
+        const char *obs, *nav, *glonass;
+    } cases[] = {
+        {{}, 2, false, false, "N1023231.97O", "N1023231.97N", "N1023231.97G"},
+        {{"--compress", "crx"}, 2, true, false, "N1023231.97D", "N1023231.97N", "N1023231.97G"},
+        {{"--compress=GZ"},
+         2,
+         false,
+         true,
+         "N1023231.97O.gz",
+         "N1023231.97N.gz",
+         "N1023231.97G.gz"},
+        {{"--compress", "crx.gz", "--rinex", "2"},
+         2,
+         true,
+         true,
+         "N1023231.97D.gz",
+         "N1023231.97N.gz",
+         "N1023231.97G.gz"},
+        {{"--rinex", "3"}, 3, false, false, "N1023231.97O", "N1023231.97P", ""},
+        {{"--rinex", "3", "--compress", "crx.gz"},
+         3,
+         true,
+         true,
+         "N1023231.97D.gz",
+         "N1023231.97P.gz",
+         ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"-I", b, Dir() + "EN102A97.323"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Parsed p = Parse(args, configured);
+        SCOPED_TRACE(args.size() > 3 ? args[3] : "none");
+        ExpectAccepted(p);
+        EXPECT_EQ(p.job.Format.rinexVersion, c.version);
+        EXPECT_EQ(p.job.Format.compact, c.compact);
+        EXPECT_EQ(p.job.Format.gzip, c.gzip);
+        EXPECT_EQ(p.job.Format.country, "DEU");
+        EXPECT_EQ(p.job.ObsFileName, Dir() + c.obs);
+        EXPECT_EQ(p.job.NavFileName, Dir() + c.nav);
+        EXPECT_EQ(p.job.NavGFileName, *c.glonass ? Dir() + c.glonass : "");
+    }
+    const Parsed p = Parse({"-I", b, "e", "--long-names", "--monument", "3", "--receiver-index",
+                            "7", "--country", "nzl"},
+                           configured);
+    ExpectAccepted(p);
+    EXPECT_TRUE(p.job.Format.LongNames());
+    EXPECT_EQ(p.job.Format.monument, 3);
+    EXPECT_EQ(p.job.Format.receiverIndex, 7);
+    EXPECT_EQ(p.job.Format.country, "NZL");
+}
+
+TEST_F(obs_naming, format_options_refuse_wrong_values) {
+    const std::string b = BFile("BN102A97.323", "GG24");
+    const std::vector<std::vector<std::string>> bad = {
+        {"--rinex", "4"},
+        {"--compress", "zip"},
+        {"--country", "DE"},
+        {"--monument", "12"},
+        {"--receiver-index", "x"},
+        {"--country=N1L"},
+        {"--rinex", "3", "-G", "x.97G"},
+    };
+    for (const auto& option : bad) {
+        std::vector<std::string> args{"-I", b, "e"};
+        args.insert(args.end(), option.begin(), option.end());
+        const Parsed p = Parse(args);
+        EXPECT_FALSE(p.ok) << option[0];
+        ASSERT_EQ(p.sink.problems.size(), 1u);
+        const std::string word =
+            option.size() == 4 ? "-G" : option[0].substr(0, option[0].find('='));
+        EXPECT_NE(p.sink.problems[0].text.find(word), std::string::npos) << p.sink.problems[0].text;
+    }
 }
 
 TEST_F(obs_naming, session_letters_map_to_digits_and_letters) {

@@ -1,9 +1,12 @@
 // Compressed outputs of real conversions: simulated sessions converted by the program, their
 // observation files compressed by the compact RINEX encoder and restored by the test-side
 // decompressor byte for byte, for every receiver kind and the sessions with events, clock
-// jumps and sub-second epochs.
+// jumps and sub-second epochs; and the program's own compressed outputs (--compress), named
+// by the archive conventions, decompressed by zlib and the test decoder into the plain files.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -79,6 +82,145 @@ TEST(compressed_output_e2e, converted_sessions_come_back_from_compact_rinex) {
         EXPECT_EQ(error, "");
         EXPECT_EQ(test::FirstDifference(session.rinex, back), "");
     }
+}
+
+std::string Gunzip(const std::string& data) {
+    z_stream z{};
+    EXPECT_EQ(inflateInit2(&z, 15 + 16), Z_OK);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    std::string out;
+    std::vector<char> buffer(1 << 16);
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer.data());
+        z.avail_out = static_cast<uInt>(buffer.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        out.append(buffer.data(), buffer.size() - z.avail_out);
+    }
+    inflateEnd(&z);
+    EXPECT_EQ(rc, Z_STREAM_END);
+    EXPECT_EQ(z.avail_in, 0u) << "bytes after the gzip member";
+    return out;
+}
+
+// The date of the PGM / RUN BY / DATE lines, which two runs need not share.
+std::string WithoutDates(std::string text) {
+    for (std::size_t at = 0; (at = text.find("PGM / RUN BY / DATE", at)) != std::string::npos; ++at)
+        if (at >= 20) text.replace(at - 20, 20, 20, '-');
+    return text;
+}
+
+// The file names of a folder, sorted.
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The name a plain output gets when written compressed.
+std::string CompressedName(std::string name, bool compact, bool gzip) {
+    if (compact && name.ends_with("O.rnx")) name.replace(name.size() - 3, 3, "crx");
+    if (compact && name.size() > 4 && name[name.size() - 4] == '.' && name.back() == 'O')
+        name.back() = 'D';
+    return gzip ? name + ".gz" : name;
+}
+
+// The plain text of a compressed output.
+std::string Restore(const std::string& bytes, bool compact, bool gzip) {
+    const std::string text = gzip ? Gunzip(bytes) : bytes;
+    if (!compact) return text;
+    std::string error;
+    std::string back = test::DecodeCompactRinex(text, error);
+    EXPECT_EQ(error, "");
+    return back;
+}
+
+// Every output of a run in each version and compression comes back as the plain run's file,
+// under the archive's name for it: RINEX 2 short names (.26D, .gz) and RINEX 3 long names
+// (_MO.crx.gz, _MN.rnx.gz), one mixed navigation file for RINEX 3.
+TEST(compressed_output_e2e, compress_option_writes_archive_names_and_the_plain_contents) {
+    if (test::SimulateExe().empty()) GTEST_SKIP() << "simulator not built";
+    test::TempDir dir;
+    Convert(dir,
+            "--receiver GG24 --glonass --data-type 3 --interval 1 --length 600 --clock-jump 300 "
+            "--moving 20,40 --seed 8");
+    test::WriteFile(dir.File("k.ini"), kIni);
+    const auto run = [&dir](const std::string& version, const std::string& compress,
+                            const std::string& out) {
+        fs::create_directories(dir.path() / out);
+        std::vector<std::string> args{
+            test::KelvrantExe(), "-I",        "BSIMUA26.342", "ESIMUA26.342",
+            "SSIMUA26.342",      "ION26.342", "--config",     dir.File("k.ini"),
+            "--rinex",           version,     "-T",           out};
+        if (!compress.empty()) args.insert(args.end(), {"--compress", compress});
+        const auto r = test::RunProcess(args, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return Names(dir.path() / out);
+    };
+    struct Case {
+        const char* version;
+        std::vector<std::string> plainNames;
+    };
+    const Case cases[] = {
+        {"2", {"SIMU3421.26G", "SIMU3421.26N", "SIMU3421.26O"}},
+        {"3", {"SIMU00XXX_R_20263421000_10M_01S_MO.rnx", "SIMU00XXX_R_20263421000_10M_MN.rnx"}},
+    };
+    const struct {
+        const char* word;
+        bool compact, gzip;
+    } compressions[] = {{"crx", true, false}, {"gz", false, true}, {"crx.gz", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("RINEX ") + c.version);
+        const std::string plainDir = std::string("plain") + c.version;
+        ASSERT_EQ(run(c.version, "", plainDir), c.plainNames);
+        for (const auto& k : compressions) {
+            SCOPED_TRACE(k.word);
+            const std::string out = std::string(c.version) + "-" + k.word;
+            std::vector<std::string> expected;
+            for (const std::string& name : c.plainNames)
+                expected.push_back(CompressedName(name, k.compact, k.gzip));
+            std::sort(expected.begin(), expected.end());
+            ASSERT_EQ(run(c.version, k.word, out), expected);
+            for (const std::string& name : c.plainNames) {
+                SCOPED_TRACE(name);
+                const bool observation = name.ends_with("O") || name.ends_with("O.rnx");
+                const std::string plain = test::ReadFile(dir.File(plainDir + "/" + name));
+                const std::string back = Restore(
+                    test::ReadFile(dir.File(out + "/" + CompressedName(name, k.compact, k.gzip))),
+                    k.compact && observation, k.gzip);
+                EXPECT_EQ(test::FirstDifference(WithoutDates(plain), WithoutDates(back)), "");
+            }
+        }
+    }
+}
+
+// A met log to the RINEX 3 met file, gzipped, under its long name (the records' span is not
+// known before they are read: period and frequency unspecified).
+TEST(compressed_output_e2e, met_log_to_a_gzipped_rinex3_met_file_with_a_long_name) {
+    if (test::SimulateExe().empty()) GTEST_SKIP() << "simulator not built";
+    test::TempDir dir;
+    Convert(dir, "--receiver Z18 --glonass --data-type 6 --length 3600 --interval 20 --met");
+    test::WriteFile(dir.File("k.ini"), kIni);
+    std::string log;
+    for (const auto& name : Names(dir.path()))
+        if (name.ends_with(".NMA")) log = name;
+    ASSERT_FALSE(log.empty());
+    const auto r = test::RunProcess(
+        {test::KelvrantExe(), "-M", log, "", "2448", "208800", "--config", dir.File("k.ini"),
+         "--rinex", "3", "--compress", "gz", "--country", "fra"},
+        {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // An empty output name asks for the automatic one.
+    const std::string name = "SIMU00FRA_R_20263421000_00U_00U_MM.rnx.gz";
+    ASSERT_TRUE(fs::exists(dir.File(name))) << testing::PrintToString(Names(dir.path()));
+    const std::string text = Gunzip(test::ReadFile(dir.File(name)));
+    EXPECT_EQ(text.substr(0, 82),
+              "     3.05           METEOROLOGICAL DATA                     RINEX VERSION / TYPE"
+              "\r\n");
+    EXPECT_NE(text.find("END OF HEADER       \r\n 2026 12 08 09 59 42"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -418,20 +418,41 @@ void CheckDirectRinex(const std::vector<std::string>& options, bool glonass,
 }
 
 /// The converter check: kelvrant converts the session headless, RTKLIB solves its output.
-void CheckConvertedSession(const std::vector<std::string>& options, bool glonass) {
+/// RINEX 3 (`format` "--rinex 3") has one mixed navigation file.
+void CheckConvertedSession(const std::vector<std::string>& options, bool glonass,
+                           const std::vector<std::string>& format = {}) {
     TempDir dir;
     const SimulatedSession s = Simulate(dir, options);
+    const bool rinex3 = !format.empty() && format.back() == "3";
+    const bool glonassFile = glonass && !rinex3;
     std::vector<std::string> argv = {kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile};
     if (glonass) {
         argv.push_back(s.sFile);
         argv.push_back(s.ionFile);
     }
     argv.insert(argv.end(), {"-O", "conv.obs", "-N", "conv.nav"});
-    if (glonass) argv.insert(argv.end(), {"-G", "conv.gnav"});
+    if (glonassFile) argv.insert(argv.end(), {"-G", "conv.gnav"});
+    argv.insert(argv.end(), format.begin(), format.end());
     const ProcessResult r = RunProcess(argv, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    if (rinex3) {
+        ASSERT_EQ(ReadFile(dir.File("conv.obs")).substr(0, 9), "     3.05");
+        // convbin reads it back as RINEX too: every epoch.
+        const std::string convbin = FindProgram("convbin");
+        if (!convbin.empty()) {
+            const ProcessResult c = RunProcess({convbin, "-r", "rinex", dir.File("conv.obs"), "-v",
+                                                "3.03", "-o", dir.File("convbin.obs")});
+            EXPECT_EQ(c.exitCode, 0) << c.err;
+            const std::string back = ReadFile(dir.File("convbin.obs"));
+            long epochs = 0;
+            for (std::size_t at = back.find("\n>"); at != std::string::npos;
+                 at = back.find("\n>", at + 1))
+                ++epochs;
+            EXPECT_EQ(epochs, s.truth.epochs);
+        }
+    }
     std::vector<std::string> files = {dir.File("conv.obs"), dir.File("conv.nav")};
-    if (glonass) files.push_back(dir.File("conv.gnav"));
+    if (glonassFile) files.push_back(dir.File("conv.gnav"));
     std::string log;
     const auto solutions = SolveWithRtklib(dir, files, glonass ? "5" : "1", log);
     ExpectStationBack(solutions, s.truth, log);
@@ -604,6 +625,29 @@ TEST_F(e2e_rtklib, converted_glonass_session_gives_station_back) {
     CheckConvertedSession(
         {"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30", "--seed", "11"},
         true);
+}
+
+// The same sessions written as RINEX 3.05 (observation codes, mixed navigation file) give
+// the station back exactly as the RINEX 2 files do, and convbin reads every epoch.
+TEST_F(e2e_rtklib, converted_rinex3_sessions_give_station_back) {
+    const struct {
+        std::vector<std::string> options;
+        bool glonass;
+    } sessions[] = {
+        {{"--receiver", "G12", "--data-type", "3", "--length", "3600", "--interval", "30", "--seed",
+          "7", "--clock-jump", "40"},
+         false},
+        {{"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30", "--seed",
+          "11"},
+         true},
+        {{"--receiver", "Z18", "--glonass", "--data-type", "6", "--length", "1800", "--interval",
+          "15", "--seed", "9"},
+         true},
+    };
+    for (const auto& session : sessions) {
+        SCOPED_TRACE(session.options[1]);
+        CheckConvertedSession(session.options, session.glonass, {"--rinex", "3"});
+    }
 }
 
 // What a new user does: only the B- and E-file, a configuration created by this run. The

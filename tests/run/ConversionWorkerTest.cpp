@@ -202,18 +202,28 @@ TEST_F(WriteWorker, met_logs_that_cannot_make_a_whole_file_fail_and_leave_no_out
     }
 }
 
+// In every format, also through the compressors (gzip writes from a thread of its own).
 TEST_F(WriteWorker, a_full_device_fails_the_run_naming_the_file) {
-    ASSERT_TRUE(Start(BFileOf(200)));
-    // Swap the observation output for a device that refuses every byte.
-    std::fclose(files_.ObsFile.file);
-    files_.ObsFile.file = std::fopen("/dev/full", "wb");
-    files_.ObsFile.name = "/dev/full";
-    ASSERT_NE(files_.ObsFile.file, nullptr);
-    EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_));
-    ASSERT_FALSE(problems_.problems.empty());
-    EXPECT_EQ(problems_.problems[0].title, "File Write Error");
-    EXPECT_NE(problems_.problems[0].text.find("/dev/full"), std::string::npos);
-    CloseRunFiles(files_);
+    OutputFormat formats[3];
+    formats[1].compact = formats[1].gzip = true;
+    formats[2].rinexVersion = 3;
+    formats[2].gzip = true;
+    for (const OutputFormat& format : formats) {
+        SCOPED_TRACE(format.rinexVersion * 10 + format.gzip);
+        problems_.problems.clear();
+        job_.Format = format;
+        ASSERT_TRUE(Start(BFileOf(200)));
+        // Swap the observation output for a device that refuses every byte.
+        std::fclose(files_.ObsFile.file);
+        files_.ObsFile.file = std::fopen("/dev/full", "wb");
+        files_.ObsFile.name = "/dev/full";
+        ASSERT_NE(files_.ObsFile.file, nullptr);
+        EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_));
+        ASSERT_FALSE(problems_.problems.empty());
+        EXPECT_EQ(problems_.problems[0].title, "File Write Error");
+        EXPECT_NE(problems_.problems[0].text.find("/dev/full"), std::string::npos);
+        CloseRunFiles(files_);
+    }
 }
 
 }  // namespace

@@ -329,6 +329,40 @@ TEST_F(obs_windows, whole_session_with_s_file_reaches_the_rinex_header_and_the_i
     EXPECT_EQ(TextOf(h, "StaNumEdit"), "STA-7");
 }
 
+// The output format of the file window: the names follow it, the run writes it under long
+// names once the header is complete, and the configuration keeps it.
+TEST_F(obs_windows, output_format_choice_names_the_outputs_and_is_kept_in_the_configuration) {
+    CopySample("BKELVA26.342", "EKELVA26.342", "SKELVA26.342", "ION26.342");
+    EnterBFile(dir.File("BKELVA26.342"));
+    auto* version = Find<QComboBox>(win, "RinexVersionComboBox");
+    auto* compress = Find<QComboBox>(win, "CompressionComboBox");
+    auto* longNames = Find<QCheckBox>(win, "LongNamesCheckBox");
+    EXPECT_EQ(version->currentText(), "RINEX 2.11");
+    EXPECT_FALSE(longNames->isChecked());
+    compress->setCurrentIndex(compress->findText("crx.gz"));
+    EXPECT_EQ(TextOf(win, "ObsFileEdit"), dir.File("KELV3421.26D.gz"));
+    EXPECT_EQ(TextOf(win, "NavGFileEdit"), dir.File("KELV3421.26G.gz"));
+    version->setCurrentIndex(1);
+    EXPECT_TRUE(longNames->isChecked());  // the RINEX 3 default
+    EXPECT_EQ(TextOf(win, "NavFileEdit"), dir.File("KELV3421.26P.gz"));
+    EXPECT_EQ(TextOf(win, "NavGFileEdit"), "");
+    SetText(win, "CountryEdit", "deu");
+    Click(win, "OKBtn");
+    ObsHeaderDialog* h = win->HeaderDataWin();
+    ASSERT_TRUE(h->isVisible());
+    Click(h, "OKBtn");
+    EXPECT_TRUE(workerOk);
+    const std::string obs = dir.File("KELV00DEU_R_20263421000_01H_30S_MO.crx.gz");
+    EXPECT_TRUE(fs::exists(obs)) << ctx.job.ObsFileName;
+    EXPECT_TRUE(fs::exists(dir.File("KELV00DEU_R_20263421000_01H_MN.rnx.gz")));
+    EXPECT_FALSE(fs::exists(dir.File("KELV3421.26D.gz")));
+    const OutputFormat& kept = ctx.config.Settings().Output;
+    EXPECT_EQ(kept.rinexVersion, 3);
+    EXPECT_TRUE(kept.compact && kept.gzip);
+    EXPECT_EQ(kept.longNames, -1);  // still following the version
+    EXPECT_EQ(kept.country, "DEU");
+}
+
 TEST_F(obs_windows, without_s_file_the_settings_are_shown_and_stored) {
     ctx.config.SetObserver("SET OBS");
     ctx.config.SetAntOffsets({0.0, 0.0, 1.2, 0.1, 0.0});
