@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/EpochEditor.h"
 #include "geo/Clock.h"
 #include "run/HeaderOverrides.h"
 
@@ -53,6 +54,9 @@ struct ConversionJob {
 
     /// Header values of the command line, for this run only.
     HeaderOverrides Overrides;
+    /// Time window, decimation, split, observable and satellite selection of the observation
+    /// output (none by default: every epoch in one file).
+    EditOptions Editing;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

@@ -15,6 +15,7 @@
 #include "rinex/MetWriter.h"
 #include "rinex/ObsWriter.h"
 #include "rinex/TextSink.h"
+#include "run/EditedOutput.h"
 #include "run/HeaderFill.h"
 
 namespace kelvrant {
@@ -68,28 +69,15 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
     if (options.progressObserver) options.progressObserver(percent);
 }
 
-// The converter's options for the run: the B-file's data type and receiver, the job's
-// options, and the observables and start time of the header written.
-ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
-                                 const ObsHeaderRecord& header) {
-    ConvertOptions options;
-    options.dataType = bfile.DataType();
-    options.signalClass = SignalClassOf(bfile.ReceiverType());
-    options.smoothing = job.SmoothCode;
-    options.clockAdjustment = job.ClockAdjust;
-    options.siteChanges = job.SiteChanges;
-    for (int o = 0; o < kObservableCount; ++o)
-        options.observables[static_cast<std::size_t>(o)] =
-            header.obsTypes[static_cast<std::size_t>(o)] != 0;
-    options.firstWeek = header.firstWeek;
-    options.firstSeconds = header.firstSeconds;
-    return options;
-}
-
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
                       const WriterOptions& writerOptions) {
     if (!files.ObsFile.IsOpen()) return true;
+    if (job.Editing.Active()) {
+        return EditedObservationStage(
+            job, files, problems, progress, [&](double p) { Publish(progress, options, p); },
+            writerOptions);
+    }
     FileSink sink(files.ObsFile.file);
     ObsWriter writer(sink, writerOptions);
     writer.WriteHeader(files.ObsHeader);
@@ -182,10 +170,28 @@ bool MetStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems
 
 }  // namespace
 
+ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
+                                 const ObsHeaderRecord& header) {
+    ConvertOptions options;
+    options.dataType = bfile.DataType();
+    options.signalClass = SignalClassOf(bfile.ReceiverType());
+    options.smoothing = job.SmoothCode;
+    options.clockAdjustment = job.ClockAdjust;
+    options.siteChanges = job.SiteChanges;
+    for (int o = 0; o < kObservableCount; ++o)
+        options.observables[static_cast<std::size_t>(o)] =
+            header.obsTypes[static_cast<std::size_t>(o)] != 0;
+    options.firstWeek = header.firstWeek;
+    options.firstSeconds = header.firstSeconds;
+    return options;
+}
+
 bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    // With every GLONASS satellite excluded there is nothing for a GLONASS navigation file.
+    if (job.Editing.ExcludesAllGlonass()) job.NavGFileName.clear();
     if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
         // Only a GLONASS navigation file the user asked for is worth failing the run over.
         problems.Report(runtext::kNavFileWarning,
@@ -252,8 +258,12 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     const WriterOptions writerOptions{kProgramName,
                                       options.clock != nullptr ? *options.clock : systemClock};
     bool ok = CheckHeaderFields(files, problems);
-    if (ok) ok = NavigationStage(files, problems, progress, writerOptions);
+    if (job.Editing.ExcludesAllGlonass()) DropOutput(files.NavGFile);
+    // A split run learns its pieces from the observations, then writes their navigation files.
+    const bool split = job.Editing.split != SplitUnit::kNone && files.ObsFile.IsOpen();
+    if (ok && !split) ok = NavigationStage(files, problems, progress, writerOptions);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions);
+    if (ok && split) ok = SplitNavigationStage(job, files, problems, writerOptions);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
         // Half a conversion is never published: every final name keeps what it held.

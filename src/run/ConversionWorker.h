@@ -6,6 +6,7 @@
 #include <functional>
 #include <string_view>
 
+#include "convert/EpochConverter.h"
 #include "geo/Clock.h"
 #include "run/ConversionJob.h"
 #include "run/ProblemSink.h"
@@ -28,6 +29,11 @@ inline constexpr std::string_view kNoMetRecord =
 inline constexpr std::string_view kCancelledTitle = "Conversion Cancelled";
 inline constexpr std::string_view kCancelled = "Conversion cancelled; no files were written.";
 }  // namespace runtext
+
+/// The converter's options for the run: the B-file's data type and receiver, the job's
+/// options, and the observables and start time of the header written.
+ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
+                                 const ObsHeaderRecord& header);
 
 /// Prepares an unattended observation/navigation run from the job and the settings: clears
 /// SaveConfigOnExit, opens and checks every file, fills the observation and navigation header

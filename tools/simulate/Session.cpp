@@ -480,6 +480,12 @@ Session Simulate(const SimOptions& in) {
                 pass.ambiguity1 = static_cast<double>(rng.Integer(-2000000, 2000000));
                 pass.ambiguity2 = static_cast<double>(rng.Integer(-2000000, 2000000));
             }
+            // A cycle slip: whole cycles added to both carriers from here on, lock lost.
+            const bool slip = k == o.slipEpoch && c.number == o.slipSatellite;
+            if (slip) {
+                pass.ambiguity1 += 7.0;
+                pass.ambiguity2 += 5.0;
+            }
             SatObservation so;
             so.number = c.number;
             so.elevation = c.elevation;
@@ -514,7 +520,7 @@ Session Simulate(const SimOptions& in) {
                     const double base = second ? c.carrierBase : c.carrierBase + c.tgdMetres;
                     b.phase = base / lambda + (second ? pass.ambiguity2 : pass.ambiguity1) +
                               rng.Normal(0.002);
-                    if (newPass && k > 0) b.warning |= 0x40;
+                    if ((newPass && k > 0) || slip) b.warning |= 0x40;
                 }
                 so.blocks.push_back(b);
             }

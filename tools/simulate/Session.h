@@ -31,6 +31,8 @@ struct SimOptions {
     bool glonass = false;
     double maskDegrees = 10.0;
     int clockJumpEpoch = -1;
+    int slipEpoch = -1;  ///< the carrier of satellite slipSatellite slips at this epoch
+    int slipSatellite = 0;
     int movingFirst = -1;
     int movingLast = -1;
     int siteChangeEpoch = -1;

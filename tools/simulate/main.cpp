@@ -41,6 +41,8 @@ constexpr const char* kUsage =
     "  --glonass              add GLONASS satellites\n"
     "  --mask DEG             elevation mask, -10..90 (below 0: an antenna on a summit) [10]\n"
     "  --clock-jump EPOCH     receiver clock steps by 1 ms at this epoch (0-based)\n"
+    "  --slip EPOCH,SAT       satellite SAT (B-file number) loses lock at EPOCH (0-based)\n"
+    "                         and its carriers slip by whole cycles\n"
     "  --moving FIRST,LAST    epochs FIRST..LAST are a moving-antenna stretch (site \"?\?\?\?\")\n"
     "  --site-change EPOCH,NAME  from EPOCH on the antenna stands on site NAME, 25/-40/30 m\n"
     "                         (ECEF X/Y/Z) from the first\n"
@@ -183,6 +185,16 @@ int main(int argc, char** argv) {
         } else if (a == "--clock-jump") {
             if (!needInteger(n) || n < 0) return Fail("--clock-jump needs an epoch number");
             o.clockJumpEpoch = static_cast<int>(n);
+        } else if (a == "--slip") {
+            const char* v = value();
+            long epoch = 0;
+            std::string rest;
+            long satellite = 0;
+            if (v == nullptr || !ParsePair(v, epoch, rest) || !ParseLong(rest.c_str(), satellite) ||
+                epoch < 0 || satellite < 1 || satellite > 56)
+                return Fail("--slip needs EPOCH,SAT");
+            o.slipEpoch = static_cast<int>(epoch);
+            o.slipSatellite = static_cast<int>(satellite);
         } else if (a == "--moving") {
             const char* v = value();
             long first = 0;
