@@ -727,8 +727,8 @@ void CheckEditedSession(const EditCase& c) {
                 if (patched.satellites[i] != "  7") continue;
                 const auto at = std::find(slip.satellites.begin(), slip.satellites.end(), "  7");
                 ASSERT_NE(at, slip.satellites.end());
-                const auto& slipLines = slip.observationLines[static_cast<std::size_t>(
-                    at - slip.satellites.begin())];
+                const auto& slipLines =
+                    slip.observationLines[static_cast<std::size_t>(at - slip.satellites.begin())];
                 EXPECT_EQ(digit(slipLines[0][14]) & 1, 1) << "no slip at " << c.slipAt;
                 for (std::size_t line = 0; line < patched.observationLines[i].size(); ++line) {
                     std::string& text = patched.observationLines[i][line];
