@@ -107,14 +107,16 @@ struct EditedRun {
     // Writes the file of a finished body: its header, then its epochs.
     bool Finish(PieceBody& body) {
         const SplitUnit unit = job.Editing.split;
-        if (body.Summary().epochs == 0) {
-            if (unit != SplitUnit::kNone) WarnEmpty(body.Piece());
-            return true;
-        }
         // Days or hours without epochs between two pieces get a warning, never a file.
         if (unit != SplitUnit::kNone && anyPiece)
             for (std::int64_t p = lastPiece + 1; p < body.Piece(); ++p)
                 WarnEmpty(p);
+        lastPiece = body.Piece();
+        anyPiece = true;
+        if (body.Summary().epochs == 0) {
+            if (unit != SplitUnit::kNone) WarnEmpty(body.Piece());
+            return true;
+        }
         if (body.Failed()) {
             problems.Report(runtext::kWriteErrorTitle,
                             FileProblem(runtext::kWriteError, ObsName(body.Piece()),
@@ -146,8 +148,6 @@ struct EditedRun {
             return false;
         }
         files.Pieces.push_back(std::move(piece));
-        lastPiece = body.Piece();
-        anyPiece = true;
         return true;
     }
 };
@@ -224,7 +224,8 @@ bool EditedObservationStage(const ConversionJob& job, RunFileSet& files, Problem
     auto converted = std::make_unique<ObservationEpoch>();
     std::unique_ptr<PieceBody> body;
     for (std::int32_t i = 0; i < n; ++i) {
-        if (stop.StopRequested()) return false;
+        // The run reports the stop and publishes nothing.
+        if (stop.StopRequested()) return true;
         publish(std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         // Every epoch is converted: the clock-jump repair compares each with the one before,
