@@ -815,3 +815,25 @@ TEST_F(e2e_rtklib, edited_outputs_hold_the_same_epochs_and_give_station_back) {
     for (const EditCase& c : cases)
         CheckEditedSession(c);
 }
+
+// An hour left without epochs (2-hourly epochs split by hour) gets a warning and no file.
+TEST(e2e_edited, an_empty_piece_is_a_warning_not_a_file) {
+    if (SimulateExe().empty()) GTEST_SKIP() << "the session simulator is not built";
+    TempDir dir;
+    const SimulatedSession s =
+        Simulate(dir, {"--receiver", "G12", "--length", "14400", "--interval", "30"});
+    const ProcessResult r =
+        RunProcess({kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile, "--split", "hour",
+                    "--decimate", "7200", "-O", "gap.26O", "-N", "gap.26N"},
+                   {"KELVRANT_CONFIG=" + dir.File("k.ini")}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("No epoch is left for 2026-12-08 11:00 (day 342); no file was written "
+                         "for it."),
+              std::string::npos)
+        << r.err;
+    for (const char* name : {"gap342K.26O", "gap342K.26N", "gap342M.26O", "gap342M.26N"})
+        EXPECT_TRUE(std::filesystem::exists(dir.File(name))) << name;
+    for (const char* name : {"gap342L.26O", "gap342L.26N", "gap.26O", "gap.26N"})
+        EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    EXPECT_NE(r.out.find("gap342M.26O"), std::string::npos) << r.out;
+}
