@@ -165,6 +165,28 @@ std::optional<SplitUnit> ParseSplit(std::string_view text) {
     return std::nullopt;
 }
 
+EditText ParseEditTexts(const EditTexts& texts, EditOptions& out) {
+    EditOptions edit;
+    if (!texts.from.empty() && !(edit.from = ParseGpsTime(texts.from))) return EditText::kFrom;
+    if (!texts.to.empty() && !(edit.to = ParseGpsTime(texts.to))) return EditText::kTo;
+    if (!texts.decimate.empty()) {
+        const auto step = ParseDecimation(texts.decimate);
+        if (!step) return EditText::kDecimate;
+        edit.decimateMs = *step;
+    }
+    if (!texts.split.empty() && texts.split != "none") {
+        const auto unit = ParseSplit(texts.split);
+        if (!unit) return EditText::kSplit;
+        edit.split = *unit;
+    }
+    if (!texts.types.empty() && !(edit.types = ParseObservables(texts.types)))
+        return EditText::kTypes;
+    if (!texts.exclude.empty() && !ParseExclusions(texts.exclude, edit.excluded))
+        return EditText::kExclude;
+    out = edit;
+    return EditText::kNone;
+}
+
 double PieceLength(SplitUnit unit) {
     return unit == SplitUnit::kDay ? kDaySeconds : unit == SplitUnit::kHour ? 3600.0 : 0.0;
 }

@@ -63,6 +63,17 @@ bool ParseExclusions(std::string_view text, std::array<bool, kSatelliteIndexCoun
 /// "day" or "hour".
 std::optional<SplitUnit> ParseSplit(std::string_view text);
 
+/// The editing choices as texts (a parameter file's, the configuration's; empty: not asked
+/// for), in the forms of the parsers above; `split` may also be "none".
+struct EditTexts {
+    std::string_view from, to, decimate, split, types, exclude;
+};
+/// Which of the texts is refused.
+enum class EditText : std::uint8_t { kNone, kFrom, kTo, kDecimate, kSplit, kTypes, kExclude };
+/// Parses every given text into a fresh EditOptions; the first refused text is named (and
+/// `out` left as it was).
+EditText ParseEditTexts(const EditTexts& texts, EditOptions& out);
+
 /// The piece an epoch at `t` belongs to: GPS days or hours since the GPS epoch (0 unsplit).
 std::int64_t PieceOf(GpsSeconds t, SplitUnit unit);
 /// The start of a piece.
