@@ -45,6 +45,10 @@ class PieceBody {
   public:
     PieceBody(std::int64_t piece, const ObsHeaderRecord& header, const WriterOptions& options)
         : piece_(piece), scratch_(std::tmpfile()), sink_(scratch_), writer_(sink_, options) {
+        // As large a buffer as the outputs have: a day of 1-second epochs passes through here.
+        if (scratch_ != nullptr &&
+            std::setvbuf(scratch_, buffer_.get(), _IOFBF, kScratchBufferSize) != 0)
+            buffer_.reset();
         writer_.Prepare(header);
     }
     ~PieceBody() {
@@ -76,6 +80,8 @@ class PieceBody {
     }
 
   private:
+    static constexpr std::size_t kScratchBufferSize = std::size_t{256} << 10;
+    std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kScratchBufferSize);
     std::int64_t piece_;
     std::FILE* scratch_;
     FileSink sink_;
