@@ -664,6 +664,7 @@ struct EditCase {
     std::vector<std::string> absentSatellites{};
     std::string typesLine{};
     std::vector<std::string> absentFiles{};
+    bool glonassNav = false;  ///< each piece has its GLONASS navigation file (xxx.yyG)
 };
 
 /// The navigation file beside an observation file: "xxx.26O" -> "xxx.26N", else "xxx.nav".
@@ -751,9 +752,13 @@ void CheckEditedSession(const EditCase& c) {
             EXPECT_EQ(e.observationLines, patched.observationLines);
         }
         total += obs.epochs.size();
+        std::vector<std::string> inputs = {dir.File(name), dir.File(NavName(name))};
+        if (c.glonassNav) {
+            inputs.push_back(inputs[1].substr(0, inputs[1].size() - 1) + "G");
+            EXPECT_NE(ReadFile(inputs.back()).find("END OF HEADER"), std::string::npos);
+        }
         std::string log;
-        const auto solutions =
-            SolveWithRtklib(dir, {dir.File(name), dir.File(NavName(name))}, "1", log);
+        const auto solutions = SolveWithRtklib(dir, inputs, c.glonassNav ? "5" : "1", log);
         ExpectEveryEpochSolved(solutions, s.truth, obs.epochs.size(), log);
     }
     if (c.wholeSession) {
@@ -775,6 +780,13 @@ TEST_F(e2e_rtklib, edited_outputs_hold_the_same_epochs_and_give_station_back) {
          .options = {"--split", "day"},
          .files = {{"KELV3420.26O", 1680}, {"KELV3430.26O", 1920}},
          .wholeSession = true},
+        {.what = "GPS+GLONASS across GPS midnight, split by day",
+         .simulate = {"--receiver", "GG24", "--glonass", "--start", "255600", "--length", "7200",
+                      "--interval", "30", "--seed", "11"},
+         .options = {"--split", "day"},
+         .files = {{"KELV3420.26O", 120}, {"KELV3430.26O", 120}},
+         .wholeSession = true,
+         .glonassNav = true},
         {.what = "across the GPS week, split by hour with -O",
          .simulate = {"--receiver", "G12", "--start", "597600", "--length", "14400", "--interval",
                       "30"},
