@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "convert/EpochEditor.h"
 #include "rinex/ObsHeader.h"
 #include "run/LongNames.h"
 #include "settings/HeaderSettings.h"
@@ -241,6 +242,51 @@ bool TakeQcPlots(std::string_view value, ConversionJob& job, CommandLineExtras&,
     return true;
 }
 
+bool TakeFrom(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    job.Editing.from = ParseGpsTime(value);
+    if (!job.Editing.from) why = "YYYY-MM-DD hh:mm[:ss] or WEEK:SECONDS (GPS time)";
+    return job.Editing.from.has_value();
+}
+
+bool TakeTo(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    job.Editing.to = ParseGpsTime(value);
+    if (!job.Editing.to) why = "YYYY-MM-DD hh:mm[:ss] or WEEK:SECONDS (GPS time)";
+    return job.Editing.to.has_value();
+}
+
+bool TakeDecimate(std::string_view value, ConversionJob& job, CommandLineExtras&,
+                  std::string& why) {
+    const auto step = ParseDecimation(value);
+    if (!step) {
+        why = "seconds, a multiple of 0.1 from 0.1 to 86400";
+        return false;
+    }
+    job.Editing.decimateMs = *step;
+    return true;
+}
+
+bool TakeSplit(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    const auto unit = ParseSplit(value);
+    if (!unit) {
+        why = "day or hour";
+        return false;
+    }
+    job.Editing.split = *unit;
+    return true;
+}
+
+bool TakeTypes(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    job.Editing.types = ParseObservables(value);
+    if (!job.Editing.types) why = "a comma list of L1, L2, C1, P1, P2, D1, D2";
+    return job.Editing.types.has_value();
+}
+
+bool TakeExclude(std::string_view value, ConversionJob& job, CommandLineExtras&, std::string& why) {
+    if (ParseExclusions(value, job.Editing.excluded)) return true;
+    why = "a comma list of satellites (G05, R12) and systems (G, R)";
+    return false;
+}
+
 using H = HeaderOverrides;
 
 const LongOption kOptions[] = {
@@ -286,6 +332,13 @@ const LongOption kOptions[] = {
     {"receiver-index", "0..9", "receiver index of the long names' station ID (default 0)", false,
      TakeIndex<&OutputFormatChoice::receiverIndex>},
     {"country", "ISO3", "station ID's country code (default XXX: unknown)", false, TakeCountry},
+    {"from", "TIME", "write the epochs from TIME on (GPS time, see below)", true, TakeFrom},
+    {"to", "TIME", "write the epochs up to TIME, inclusive", true, TakeTo},
+    {"decimate", "SECONDS", "keep epochs at multiples of SECONDS from GPS midnight", true,
+     TakeDecimate},
+    {"split", "day|hour", "one file set per GPS day or hour, standard names", true, TakeSplit},
+    {"types", "L1,L2,...", "write only these observation types", true, TakeTypes},
+    {"exclude", "G05,R,...", "leave out satellites or systems (R: all GLONASS)", true, TakeExclude},
     {"config", "FILE", "use this configuration file", false, TakeConfig},
     {"quiet", "", "print only problems (also -q)", false, TakeQuiet},
     {"json", "", "print the summary as one JSON object", false, TakeJson},

@@ -145,6 +145,42 @@ std::string FormatProblem(const HeaderRecord& r) {
     return {};
 }
 
+// The editing keys into the job; the command line's own choices stand. Empty when every given
+// value is valid, else what is wrong with the first that is not.
+std::string TakeEditing(const HeaderRecord& r, EditOptions& edit) {
+    EditOptions file;
+    const auto bad = [](const char* key, const char* form, const std::string& value) {
+        return std::string(key) + " must be " + form + ", not \"" + value + "\".";
+    };
+    constexpr const char* kTimeForm = "YYYY-MM-DD hh:mm[:ss] or WEEK:SECONDS (GPS time)";
+    switch (ParseEditTexts({r.ObsFrom, r.ObsTo, r.Decimate, r.Split, r.ObsTypes, r.ExcludeSats},
+                           file)) {
+        case EditText::kNone:
+            break;
+        case EditText::kFrom:
+            return bad("OBS_FROM", kTimeForm, r.ObsFrom);
+        case EditText::kTo:
+            return bad("OBS_TO", kTimeForm, r.ObsTo);
+        case EditText::kDecimate:
+            return bad("DECIMATE", "seconds, a multiple of 0.1 from 0.1 to 86400", r.Decimate);
+        case EditText::kSplit:
+            return bad("SPLIT", "none, day or hour", r.Split);
+        case EditText::kTypes:
+            return bad("OBS_TYPES", "a comma list of L1, L2, C1, P1, P2, D1, D2", r.ObsTypes);
+        case EditText::kExclude:
+            return bad("EXCLUDE_SATS", "a comma list of satellites (G05, R12) and systems (G, R)",
+                       r.ExcludeSats);
+    }
+    if (!edit.from) edit.from = file.from;
+    if (!edit.to) edit.to = file.to;
+    if (edit.decimateMs == 0) edit.decimateMs = file.decimateMs;
+    if (edit.split == SplitUnit::kNone) edit.split = file.split;
+    if (!edit.types) edit.types = file.types;
+    for (std::size_t i = 0; i < edit.excluded.size(); ++i)
+        edit.excluded[i] = edit.excluded[i] || file.excluded[i];
+    return {};
+}
+
 }  // namespace
 
 bool LoadAutoParameters(const std::string& path, ConversionJob& job, HeaderSettings& settings,
@@ -187,6 +223,10 @@ bool LoadAutoParameters(const std::string& path, ConversionJob& job, HeaderSetti
         return false;
     }
     if (const std::string problem = FormatProblem(record); !problem.empty()) {
+        sink.Report(title, problem);
+        return false;
+    }
+    if (const std::string problem = TakeEditing(record, job.Editing); !problem.empty()) {
         sink.Report(title, problem);
         return false;
     }

@@ -151,7 +151,34 @@ HeaderFormValues LoadHeaderForm(const ConfigStore& config, const RunFileSet& fil
     form.siteChanges = config.GetWriteSiteChngs() != 0;
     form.outputDoppler = config.GetAllowDoplr() != 0;
     form.dataTypes = DataTypeChoices(files.ObsReader.Header().DataType());
+    form.editing = config.Settings().Editing;
     return form;
+}
+
+namespace {
+EditText ParseChoices(const EditingChoices& e, EditOptions& out) {
+    return ParseEditTexts({e.from, e.to, e.decimate, e.split, e.types, e.exclude}, out);
+}
+}  // namespace
+
+std::string_view CheckEditingChoices(const EditingChoices& editing) {
+    EditOptions ignored;
+    switch (ParseChoices(editing, ignored)) {
+        case EditText::kNone:
+        case EditText::kSplit:  // chosen from a list
+            return {};
+        case EditText::kFrom:
+            return headertext::kBadFrom;
+        case EditText::kTo:
+            return headertext::kBadTo;
+        case EditText::kDecimate:
+            return headertext::kBadDecimate;
+        case EditText::kTypes:
+            return headertext::kBadTypes;
+        case EditText::kExclude:
+            return headertext::kBadExclude;
+    }
+    return {};
 }
 
 void ApplyObsOptionsToJob(const ConfigStore& config, ConversionJob& job) {
@@ -188,6 +215,9 @@ void StoreHeaderForm(const HeaderFormValues& form, int dataTypeCode, bool siteDa
     job.SmoothCode = form.smoothCode;
     job.SiteChanges = form.siteChanges;
     job.OutputDoppler = form.outputDoppler ? 1 : 0;
+    config.Settings().Editing = form.editing;
+    job.Editing = EditOptions{};
+    ParseChoices(form.editing, job.Editing);
 
     // The header shows what the window holds; with site data of an S-file that includes the
     // observer and serial numbers the settings do not keep.

@@ -34,6 +34,16 @@ inline constexpr std::string_view kGlonassWarning =
     "\"Clock adjustments to Code and Carrier\" should be checked\nwhen outputting RINEX data "
     "from GLONASS Satellites.\n\nWould you like to continue without changing the "
     "parameter?\n\n";
+inline constexpr std::string_view kBadFrom =
+    "Erroneous data entry for the start of the time window.";
+inline constexpr std::string_view kBadTo = "Erroneous data entry for the end of the time window.";
+inline constexpr std::string_view kBadDecimate =
+    "Erroneous data entry for the decimation interval.\nSeconds, a multiple of 0.1 from 0.1 "
+    "to 86400.";
+inline constexpr std::string_view kBadTypes = "Select at least one observation type.";
+inline constexpr std::string_view kBadExclude =
+    "Erroneous data entry for the excluded satellites.\nA comma list of satellites (G05, R12) "
+    "and systems (G, R).";
 }  // namespace headertext
 
 /// The antenna offsets in edit order.
@@ -94,7 +104,11 @@ struct HeaderFormValues {
     bool siteChanges = false;
     bool outputDoppler = false;
     DataTypeChoice dataTypes;
+    EditingChoices editing;  ///< the Editing page
 };
+
+/// The message for an editing choice that is refused (empty when all are accepted).
+std::string_view CheckEditingChoices(const EditingChoices& editing);
 
 /// True when the run's S-file supplied site data.
 bool SiteDataSupplied(const RunFileSet& files);

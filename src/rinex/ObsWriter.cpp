@@ -182,6 +182,11 @@ ObsWriter::ObsWriter(TextSink& sink, const WriterOptions& options)
       epochBuffer_(std::make_unique<char[]>(kEpochBufferSize)) {}
 
 void ObsWriter::WriteHeader(const ObsHeaderRecord& header) {
+    Prepare(header);
+    WriteHeaderLines(lines_, options_, header);
+}
+
+void ObsWriter::Prepare(const ObsHeaderRecord& header) {
     gpsOnly_ = header.systemLetter == 'G';
     for (int n = 1; n <= 56; ++n) {
         const SatelliteId id =
@@ -193,7 +198,6 @@ void ObsWriter::WriteHeader(const ObsHeaderRecord& header) {
     for (int o = 0; o < kObservableCount; ++o)
         if (header.obsTypes[static_cast<std::size_t>(o)] != 0)
             observables_[static_cast<std::size_t>(observableCount_++)] = static_cast<Observable>(o);
-    WriteHeaderLines(lines_, options_, header);
 }
 
 char* ObsWriter::BeginLine() {

@@ -23,6 +23,9 @@ class ObsWriter {
 
     /// Writes the header; its system letter and observation types shape every epoch after it.
     void WriteHeader(const ObsHeaderRecord& header);
+    /// Takes the header's system letter and observation types for the epochs after it without
+    /// writing it (an edited file's header is written once its content is known).
+    void Prepare(const ObsHeaderRecord& header);
     /// Writes one epoch: its event records, and, when it lists satellites, its epoch and
     /// observation lines.
     void WriteEpoch(const ObservationEpoch& epoch);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/EpochEditor.h"
 #include "geo/Clock.h"
 #include "run/HeaderOverrides.h"
 #include "settings/OutputFormat.h"
@@ -75,6 +76,9 @@ struct ConversionJob {
     /// The observation and navigation names were made from the B-file name; with long names
     /// they are replaced once the data's time span is known.
     bool ObsNamesAutomatic = false;
+    /// Time window, decimation, split, observable and satellite selection of the observation
+    /// output (none by default: every epoch in one file).
+    EditOptions Editing;
 };
 
 /// A job with the start-up defaults; the met start time is today (UTC, from the clock) at

@@ -20,6 +20,7 @@
 #include "rinex/Rinex3NavWriter.h"
 #include "rinex/Rinex3ObsWriter.h"
 #include "rinex/TextSink.h"
+#include "run/EditedOutput.h"
 #include "run/HeaderFill.h"
 #include "run/LongNames.h"
 #include "run/OutputChain.h"
@@ -114,24 +115,6 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
     if (options.progressObserver) options.progressObserver(percent);
 }
 
-// The converter's options for the run: the B-file's data type and receiver, the job's
-// options, and the observables and start time of the header written.
-ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
-                                 const ObsHeaderRecord& header) {
-    ConvertOptions options;
-    options.dataType = bfile.DataType();
-    options.signalClass = SignalClassOf(bfile.ReceiverType());
-    options.smoothing = job.SmoothCode;
-    options.clockAdjustment = job.ClockAdjust;
-    options.siteChanges = job.SiteChanges;
-    for (int o = 0; o < kObservableCount; ++o)
-        options.observables[static_cast<std::size_t>(o)] =
-            header.obsTypes[static_cast<std::size_t>(o)] != 0;
-    options.firstWeek = header.firstWeek;
-    options.firstSeconds = header.firstSeconds;
-    return options;
-}
-
 // The writer of the run's RINEX version over the same neutral epochs.
 class EpochWriter {
   public:
@@ -163,6 +146,11 @@ class EpochWriter {
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
                       const WriterOptions& writerOptions, const GlonassChannels& channels) {
+    if (job.Editing.Active() && files.ObsFile.IsOpen()) {
+        return EditedObservationStage(
+            job, files, problems, progress, [&](double p) { Publish(progress, options, p); },
+            writerOptions);
+    }
     qc::QualityCheck* check = options.qualityCheck;
     // A run that only checks writes no RINEX; the check sees the epochs the file would hold.
     const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
@@ -295,10 +283,28 @@ void UseLongNames(ConversionJob& job, RunFileSet& files) {
                         format.gzip));
 }
 
+ConvertOptions ConvertOptionsFor(const ConversionJob& job, const BFileHeader& bfile,
+                                 const ObsHeaderRecord& header) {
+    ConvertOptions options;
+    options.dataType = bfile.DataType();
+    options.signalClass = SignalClassOf(bfile.ReceiverType());
+    options.smoothing = job.SmoothCode;
+    options.clockAdjustment = job.ClockAdjust;
+    options.siteChanges = job.SiteChanges;
+    for (int o = 0; o < kObservableCount; ++o)
+        options.observables[static_cast<std::size_t>(o)] =
+            header.obsTypes[static_cast<std::size_t>(o)] != 0;
+    options.firstWeek = header.firstWeek;
+    options.firstSeconds = header.firstSeconds;
+    return options;
+}
+
 bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings& settings,
                      ProblemSink& problems) {
     if (!job.ObsRun) return false;
     job.SaveConfigOnExit = false;
+    // With every GLONASS satellite excluded there is nothing for a GLONASS navigation file.
+    if (job.Editing.ExcludesAllGlonass()) job.NavGFileName.clear();
     if (job.NavGAutoNamed && !job.NavGFileName.empty() && job.IonFileName.empty()) {
         // Only a GLONASS navigation file the user asked for is worth failing the run over.
         problems.Report(runtext::kNavFileWarning,
@@ -371,11 +377,24 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     if (files.ObsFile.IsOpen() && files.ObsHeader.markerName.empty())
         files.ObsHeader.markerName = SiteFromBFileName(files.BFile.name);
     bool ok = CheckHeaderFields(files, problems);
+    // Edited observation files are written by their own loop, in RINEX 2 only: a choice it
+    // would ignore fails the run rather than giving other files than asked for.
+    const OutputFormat& format = job.Format;
+    if (ok && job.Editing.Active() && files.ObsFile.IsOpen() &&
+        (format.rinexVersion != 2 || format.compact || format.gzip ||
+         options.qualityCheck != nullptr || job.Qc.only)) {
+        problems.Report(runtext::kEditingTitle, runtext::kEditingOnlyRinex2);
+        ok = false;
+    }
+    if (job.Editing.ExcludesAllGlonass()) DropOutput(files.NavGFile);
+    // A split run learns its pieces from the observations, then writes their navigation files.
+    const bool split = job.Editing.split != SplitUnit::kNone && files.ObsFile.IsOpen();
     GlonassChannels channels;
-    if (ok)
+    if (ok && !split)
         ok = NavigationStage(job, files, problems, progress, writerOptions, channels,
                              options.qualityCheck);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions, channels);
+    if (ok && split) ok = SplitNavigationStage(job, files, problems, writerOptions);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
         // Half a conversion is never published: every final name keeps what it held.

@@ -2,6 +2,7 @@
 #include "run/OutputNames.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -122,6 +123,35 @@ void NameObsOutputs(ConversionJob& job) {
     PlaceInOutputPath(job, job.ObsFileName);
     PlaceInOutputPath(job, job.NavFileName);
     PlaceInOutputPath(job, job.NavGFileName);
+}
+
+std::string PieceFileName(const std::string& name, std::int64_t piece, SplitUnit unit) {
+    const GpsSeconds start = PieceStart(piece, unit);
+    const auto week = static_cast<std::int32_t>(std::floor(start / 604800.0));
+    std::int32_t year = 0, dayOfYear = 0, hour = 0, minute = 0;
+    double seconds = 0.0;
+    GpsTimeToDayOfYear(week, start - week * 604800.0, year, dayOfYear, hour, minute, seconds);
+    PathParts parts = SplitPath(name);
+    const std::string& ext = parts.extension;
+    const bool yearExtension = ext.size() == 4 &&
+                               std::isdigit(static_cast<unsigned char>(ext[1])) &&
+                               std::isdigit(static_cast<unsigned char>(ext[2])) &&
+                               std::isalpha(static_cast<unsigned char>(ext[3]));
+    const bool lower = !ext.empty() && std::islower(static_cast<unsigned char>(ext.back()));
+    char tag[8];
+    std::snprintf(tag, sizeof tag, "%03d%c", static_cast<int>(dayOfYear % 1000),
+                  unit == SplitUnit::kHour ? static_cast<char>((lower ? 'a' : 'A') + hour) : '0');
+    const std::string& base = parts.base;
+    const bool standard = base.size() == 8 && std::isdigit(static_cast<unsigned char>(base[4])) &&
+                          std::isdigit(static_cast<unsigned char>(base[5])) &&
+                          std::isdigit(static_cast<unsigned char>(base[6]));
+    parts.base = (standard ? base.substr(0, 4) : base) + tag;
+    if (yearExtension) {
+        char yy[4];
+        std::snprintf(yy, sizeof yy, "%02d", static_cast<int>(year % 100));
+        parts.extension = std::string(".") + yy + ext[3];
+    }
+    return parts.directory + parts.base + parts.extension;
 }
 
 void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {

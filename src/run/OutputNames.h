@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/EpochEditor.h"
 #include "run/ConversionJob.h"
 #include "settings/HeaderSettings.h"
 
@@ -26,6 +27,13 @@ std::string MakeMetFileName(const std::string& directory, std::int32_t dayOfYear
 /// Session character of a file name: upper-cased, A..I become 1..9 and J..Z become A..Q;
 /// anything else is kept.
 char ConvertSessionCharacter(char c);
+
+/// The name of one piece of a split output: the piece's day of year as three digits and its
+/// session character ('0' for a day, 'A'..'X' for the hours 0..23) take the places 5 to 8 of
+/// a standard eight-character name ("ssssdddf"), or are appended to any other base name; a
+/// two-digit year in the extension (".yyO") becomes the piece's year. Lower-case extensions
+/// get a lower-case hour letter.
+std::string PieceFileName(const std::string& name, std::int64_t piece, SplitUnit unit);
 
 /// A path split at its last '/' and the last '.' of its file name.
 struct PathParts {

@@ -159,15 +159,18 @@ bool CloseRunFiles(RunFileSet& files, std::vector<std::string>* /*failedOutputs*
     // Outputs that were not published never reach their final names.
     for (OutputFile* out : {&files.ObsFile, &files.NavFile, &files.NavGFile, &files.MetOutFile})
         DiscardOutput(*out);
+    files.Pieces.clear();
     return true;
 }
 
 bool PublishRunOutputs(RunFileSet& files, ProblemSink& problems) {
     std::string failed;
     std::string reason;
-    if (PublishOutputs({&files.ObsFile, &files.NavFile, &files.NavGFile, &files.MetOutFile}, failed,
-                       reason))
-        return true;
+    std::vector<OutputFile*> outputs = {&files.ObsFile, &files.NavFile, &files.NavGFile,
+                                        &files.MetOutFile};
+    for (const auto& piece : files.Pieces)
+        outputs.insert(outputs.end(), {&piece->obs, &piece->nav, &piece->navG});
+    if (PublishOutputs(outputs, failed, reason)) return true;
     problems.Report("File Write Error",
                     FileProblem("Cannot write the output file: the disk may be full or the file "
                                 "too large.",

@@ -30,6 +30,18 @@ struct RunFile {
     bool IsOpen() const { return file != nullptr; }
 };
 
+/// One written file set of an edited run: the observation file with the header it was given
+/// and the number of epochs it holds, and, when the output is split, the navigation files of
+/// its time span (not open when not written).
+struct OutputPiece {
+    OutputFile obs;
+    ObsHeaderRecord header;
+    std::int64_t epochs = 0;
+    std::int64_t piece = 0;  ///< GPS day or hour number (0 unsplit)
+    OutputFile nav;
+    OutputFile navG;
+};
+
 /// The open files, readers and header records of one run. Every file is open or none. The
 /// destructor closes whatever is still open and removes unpublished outputs.
 struct RunFileSet {
@@ -50,6 +62,9 @@ struct RunFileSet {
     OutputFile NavFile;     ///< RINEX GPS navigation file
     OutputFile NavGFile;    ///< RINEX GLONASS navigation file
     OutputFile MetOutFile;  ///< RINEX met file
+    /// An edited run's observation files (and a split run's navigation files), in time order;
+    /// they replace ObsFile (and NavFile, NavGFile), whose temporaries are then dropped.
+    std::vector<std::unique_ptr<OutputPiece>> Pieces;
 
     // Readers and records read from the inputs.
     BFileReader ObsReader;

@@ -60,6 +60,23 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 RunSummary DescribeRunOutputs(const ConversionJob& job, const RunFileSet& files) {
     RunSummary summary;
+    for (const auto& piece : files.Pieces) {
+        const ObsHeaderRecord& h = piece->header;
+        OutputSummary o;
+        o.kind = "observation";
+        o.path = piece->obs.name;
+        o.hasObservations = true;
+        o.epochs = static_cast<std::int32_t>(piece->epochs);
+        o.satellites = ListedSatellites(h);
+        o.firstWeek = h.firstWeek;
+        o.firstSeconds = h.firstSeconds;
+        o.lastWeek = h.lastWeek;
+        o.lastSeconds = h.lastSeconds;
+        summary.files.push_back(o);
+        if (!piece->nav.name.empty()) summary.files.push_back({"navigation", piece->nav.name});
+        if (!piece->navG.name.empty())
+            summary.files.push_back({"glonass-navigation", piece->navG.name});
+    }
     if (!files.ObsFile.name.empty()) {
         const ObsHeaderRecord& h = files.ObsHeader;
         OutputSummary o;

@@ -145,12 +145,33 @@ const KeyRow kOutputKeys[] = {
     {"COUNTRY", Form::Country, 0, [](S& s) { return FieldRef{.output = &s.Output}; }},
 };
 
+// The editing of the observation output chosen in the window; written only once chosen.
+constexpr int kEditingWidth = 250;
+const KeyRow kEditingKeys[] = {
+    {"FROM", Form::Text, kEditingWidth, [](S& s) { return FieldRef{.text = &s.Editing.from}; }},
+    {"TO", Form::Text, kEditingWidth, [](S& s) { return FieldRef{.text = &s.Editing.to}; }},
+    {"DECIMATE", Form::Text, kEditingWidth,
+     [](S& s) { return FieldRef{.text = &s.Editing.decimate}; }},
+    {"SPLIT", Form::Text, kEditingWidth, [](S& s) { return FieldRef{.text = &s.Editing.split}; }},
+    {"TYPES", Form::Text, kEditingWidth, [](S& s) { return FieldRef{.text = &s.Editing.types}; }},
+    {"EXCLUDE", Form::Text, kEditingWidth,
+     [](S& s) { return FieldRef{.text = &s.Editing.exclude}; }},
+};
+
 const SectionRow kSections[] = {
     {"WINDOWS", kWindowsKeys},
     {"RINEXDAT", kRinexDatKeys},
     {"OUTPUT", kOutputKeys},
+    {"EDITING", kEditingKeys},
 };
 constexpr int kOutputSection = 2;
+constexpr int kEditingSection = 3;
+
+// The sections written only once they differ from their defaults.
+bool OptionalSectionUnused(int section, const HeaderSettings& settings) {
+    return (section == kOutputSection && settings.Output.IsDefault()) ||
+           (section == kEditingSection && settings.Editing.IsDefault());
+}
 
 constexpr const char* kFreshHeader =
     "# This file contains configuration information for Kelvrant\n\n";
@@ -526,11 +547,11 @@ int ConfigStore::WriteConfigFile(const std::string& path) const try {
     std::string out;
     const bool replay =
         !lines_.empty() && !(lines_.size() == 1 && lines_[0].kind == ConfigLine::Kind::Blank);
-    bool outputKept = false;
+    bool kept[std::size(kSections)] = {};
     if (replay) {
         for (const ConfigLine& line : lines_) {
-            if (line.kind == ConfigLine::Kind::Section && line.section == kOutputSection)
-                outputKept = true;
+            if (line.kind == ConfigLine::Kind::Section)
+                kept[static_cast<std::size_t>(line.section)] = true;
             switch (line.kind) {
                 case ConfigLine::Kind::Comment:
                     out += line.text;
@@ -545,14 +566,15 @@ int ConfigStore::WriteConfigFile(const std::string& path) const try {
                     break;  // written with its section
             }
         }
-        if (!outputKept && !settings.Output.IsDefault()) {
+        for (const int section : {kOutputSection, kEditingSection}) {
+            if (kept[section] || OptionalSectionUnused(section, settings)) continue;
             if (!out.empty() && !out.ends_with("\n\n")) out += '\n';
-            PrintSection(out, kSections[kOutputSection], targets);
+            PrintSection(out, kSections[section], targets);
         }
     } else {
         out += kFreshHeader;
         for (int i = 0; i < static_cast<int>(std::size(kSections)); ++i) {
-            if (i == kOutputSection && settings.Output.IsDefault()) continue;
+            if (OptionalSectionUnused(i, settings)) continue;
             PrintSection(out, kSections[i], targets);
             out += '\n';
         }

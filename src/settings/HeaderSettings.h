@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/EditingChoices.h"
 #include "settings/OutputFormat.h"
 
 namespace kelvrant {
@@ -77,6 +78,7 @@ struct HeaderSettings {
     double MetHumidPos[3] = {0.0, 0.0, 0.0};           ///< MET_HUMID_POS X, Y, Z
     double MetUtc2Gps = 0.0;                           ///< MET_UTC_2_GPS
     OutputFormat Output;                               ///< the [OUTPUT] section
+    EditingChoices Editing;                            ///< the [EDITING] section
 };
 
 /// The main window's placement: maximized (0/1), left, top, width, height.

@@ -118,6 +118,12 @@ void ParameterFile::RegisterKeys() {
     t.AddIntParam("MONUMENT", &w.Monument, 0, 9);
     t.AddIntParam("RECEIVER_INDEX", &w.ReceiverIndex, 0, 9);
     t.AddStringParam("COUNTRY", &w.Country, 3);
+    t.AddStringParam("OBS_FROM", &w.ObsFrom, 40);
+    t.AddStringParam("OBS_TO", &w.ObsTo, 40);
+    t.AddStringParam("DECIMATE", &w.Decimate, 20);
+    t.AddStringParam("SPLIT", &w.Split, 10);
+    t.AddStringParam("OBS_TYPES", &w.ObsTypes, 40);
+    t.AddStringParam("EXCLUDE_SATS", &w.ExcludeSats, 250);
     t.TakeError();
 }
 

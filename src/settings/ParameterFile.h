@@ -73,6 +73,13 @@ struct HeaderRecord {
     std::int32_t Monument = 0;       ///< MONUMENT, 0..9
     std::int32_t ReceiverIndex = 0;  ///< RECEIVER_INDEX, 0..9
     std::string Country = "XXX";     ///< COUNTRY, three letters
+    // Editing of the observation output; empty: not asked for (see EpochEditor.h).
+    std::string ObsFrom;      ///< OBS_FROM, GPS time
+    std::string ObsTo;        ///< OBS_TO, GPS time
+    std::string Decimate;     ///< DECIMATE, seconds
+    std::string Split;        ///< SPLIT: day or hour
+    std::string ObsTypes;     ///< OBS_TYPES, e.g. L1,L2,C1,P2
+    std::string ExcludeSats;  ///< EXCLUDE_SATS, e.g. G05,G17,R
 };
 
 class ParameterFile {
@@ -89,8 +96,8 @@ class ParameterFile {
         kRangeError = 12,
     };
     /// Number of keys of the file and the table capacity that holds them.
-    static constexpr int kKeyCount = 71;
-    static constexpr int kTableCapacity = 72;
+    static constexpr int kKeyCount = 77;
+    static constexpr int kTableCapacity = 78;
     static constexpr int kValueColumn = 29;
 
     ParameterFile();

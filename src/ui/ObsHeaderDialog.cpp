@@ -21,6 +21,8 @@
 #include <string>
 
 #include "run/ConversionWorker.h"
+#include "geo/GpsTime.h"
+#include "ui/EditingPage.h"
 #include "ui/MessageBox.h"
 #include "ui/PositionClipboard.h"
 #include "ui/SitePositionDialog.h"
@@ -206,6 +208,9 @@ ObsHeaderDialog::ObsHeaderDialog(AppContext& ctx, QWidget* parent)
     optionsLayout->addStretch(1);
     notebook_->addTab(optionsPage, QStringLiteral("&Options"));
 
+    editingPage_ = new EditingPage(notebook_);
+    notebook_->addTab(editingPage_, QStringLiteral("&Editing"));
+
     okBtn_ = new QPushButton(QStringLiteral("OK"), this);
     okBtn_->setObjectName(QStringLiteral("OKBtn"));
     okBtn_->setDefault(true);
@@ -286,6 +291,15 @@ void ObsHeaderDialog::OnFormShow() {
     outputDopplerCheckBox_->setChecked(form.outputDoppler);
     ApplyObsOptionsToJob(ctx_.config, ctx_.job);
 
+    const auto calendar = [](std::int32_t week, double seconds) {
+        const CalendarTime c = GpsToCalendar(week, seconds + 1e-9);
+        return QDateTime(QDate(c.year, c.month, c.day),
+                         QTime(c.hour, c.minute, static_cast<int>(c.seconds)), Qt::UTC);
+    };
+    const ObsHeaderRecord& span = ctx_.files.ObsHeader;
+    editingPage_->Show(form.editing, calendar(span.firstWeek, span.firstSeconds),
+                       calendar(span.lastWeek, span.lastSeconds));
+
     outTypeComboBox_->clear();
     for (int code : form.dataTypes.codes) {
         outTypeComboBox_->addItem(Q(DataTypeItemText(code)), code);
@@ -337,6 +351,12 @@ bool ObsHeaderDialog::OnAntOffEditsExit() {
 
 void ObsHeaderDialog::OKBtnClick() {
     if (!OnAntOffEditsExit()) return;
+    const EditingChoices editing = editingPage_->Choices();
+    if (const std::string_view problem = CheckEditingChoices(editing); !problem.empty()) {
+        MessageBox::stop(this, Q(headertext::kDataEntryErrorTitle), Q(problem));
+        notebook_->setCurrentWidget(editingPage_);
+        return;
+    }
     if (NeedsGlonassClockWarning(ctx_.files.ObsReader.Header().ReceiverType()) &&
         !newFmtCheckBox_->isChecked()) {
         const auto answer = MessageBox::exclamation(this, Q(headertext::kGlonassWarningTitle),
@@ -366,6 +386,7 @@ void ObsHeaderDialog::OKBtnClick() {
     form.smoothCode = smoothCodeCheckBox_->isChecked();
     form.siteChanges = outputSiteChangesCheckBox_->isChecked();
     form.outputDoppler = outputDopplerCheckBox_->isChecked();
+    form.editing = editing;
     const int dataType = DataTypeCodeOfItem(S(outTypeComboBox_->currentText()));
     StoreHeaderForm(form, dataType, SiteDataSupplied(ctx_.files), ctx_.config, ctx_.job,
                     ctx_.files.ObsHeader, ctx_.files.NavHeader);

@@ -23,6 +23,7 @@ class QTabWidget;
 
 namespace kelvrant {
 
+class EditingPage;
 class SitePositionDialog;
 
 class ObsHeaderDialog : public QDialog {
@@ -86,6 +87,7 @@ class ObsHeaderDialog : public QDialog {
     QCheckBox* smoothCodeCheckBox_ = nullptr;
     QCheckBox* outputSiteChangesCheckBox_ = nullptr;
     QCheckBox* outputDopplerCheckBox_ = nullptr;
+    EditingPage* editingPage_ = nullptr;
     QPushButton* okBtn_ = nullptr;
     QPushButton* cancelBtn_ = nullptr;
     QMenu* popupMenu_ = nullptr;

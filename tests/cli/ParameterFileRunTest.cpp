@@ -202,3 +202,49 @@ TEST(load_auto_parameters, met_run_and_sensor_positions) {
 
 }  // namespace
 }  // namespace kelvrant
+
+namespace kelvrant {
+namespace {
+
+// The editing keys: taken when valid and not given on the command line; a bad value names its
+// key and is refused.
+TEST(load_auto_parameters, editing_keys) {
+    const std::string head = Line("KELVRANT_PRESNT", "Yes") + Line("KELVRANT_MODE", "0");
+    test::TempDir dir;
+    Loaded l;
+    l.job.Editing.decimateMs = 15000;  // from the command line
+    l.job.Editing.excluded[17] = true;
+    Load(l, dir,
+         head + Line("OBS_FROM", "\"2026-12-08 10:00\"") + Line("OBS_TO", "\"2448:216000\"") +
+             Line("DECIMATE", "\"30\"") + Line("SPLIT", "\"hour\"") +
+             Line("OBS_TYPES", "\"L1,C1\"") + Line("EXCLUDE_SATS", "\"G05,R\"") + kSeparator);
+    ASSERT_TRUE(l.ok) << (l.sink.problems.empty() ? "" : l.sink.problems[0].text);
+    const EditOptions& e = l.job.Editing;
+    EXPECT_EQ(e.from, 2448 * 604800.0 + 2 * 86400.0 + 36000.0);
+    EXPECT_EQ(e.to, 2448 * 604800.0 + 216000.0);
+    EXPECT_EQ(e.decimateMs, 15000);
+    EXPECT_EQ(e.split, SplitUnit::kHour);
+    EXPECT_TRUE(e.types && (*e.types)[0] && (*e.types)[2] && !(*e.types)[1]);
+    EXPECT_TRUE(e.excluded[5] && e.excluded[17] && e.ExcludesAllGlonass());
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"OBS_FROM", "2026-13-01 00:00"},
+        {"OBS_TO", "x"},
+        {"DECIMATE", "0.05"},
+        {"SPLIT", "week"},
+        {"OBS_TYPES", "L5"},
+        {"EXCLUDE_SATS", "E11"},
+    };
+    for (const auto& [key, value] : bad) {
+        Loaded b;
+        Load(b, dir, head + Line(key, std::string("\"") + value + "\"") + kSeparator);
+        EXPECT_FALSE(b.ok) << key;
+        ASSERT_EQ(b.sink.problems.size(), 1u) << key;
+        EXPECT_EQ(b.sink.problems[0].text.rfind(std::string(key) + " must be ", 0), 0u)
+            << b.sink.problems[0].text;
+        EXPECT_NE(b.sink.problems[0].text.find(value), std::string::npos) << key;
+    }
+}
+
+}  // namespace
+}  // namespace kelvrant

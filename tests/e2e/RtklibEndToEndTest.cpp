@@ -8,6 +8,7 @@
 // invocation on the converter's output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdarg>
@@ -681,4 +682,348 @@ TEST_F(e2e_rtklib, bare_command_line_with_a_fresh_configuration_gives_station_ba
     std::string log;
     const auto solutions = SolveWithRtklib(dir, {obsName, dir.File(site + "3421.26N")}, "1", log);
     ExpectStationBack(solutions, s.truth, log);
+}
+
+// ---- Edited outputs: time window, decimation, split, type and satellite selection ----
+
+namespace {
+
+/// One epoch record of a RINEX 2 observation file: its time text, satellites and lines.
+struct RinexEpoch {
+    std::string time;  ///< columns 1-26 of the epoch line
+    std::vector<std::string> satellites;
+    std::vector<std::vector<std::string>> observationLines;  ///< per satellite
+    std::string text;                                        ///< the whole record
+};
+
+struct RinexObs {
+    std::string header;
+    int types = 0;
+    std::vector<RinexEpoch> epochs;
+
+    /// The 60 columns before a header label, empty when absent.
+    std::string Line(const std::string& label) const {
+        const std::size_t at = header.find(label);
+        return at == std::string::npos || at < 60 ? std::string() : header.substr(at - 60, 60);
+    }
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) break;
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+RinexObs ParseObs(const std::string& text) {
+    RinexObs obs;
+    const std::size_t end = text.find("END OF HEADER");
+    if (end == std::string::npos) return obs;
+    const std::size_t body = text.find("\r\n", end) + 2;
+    obs.header = text.substr(0, body);
+    obs.types = std::atoi(obs.Line("# / TYPES OF OBSERV").substr(0, 6).c_str());
+    const std::vector<std::string> lines = Lines(text.substr(body));
+    const std::size_t perSatellite = static_cast<std::size_t>((obs.types + 4) / 5);
+    for (std::size_t i = 0; i < lines.size();) {
+        RinexEpoch e;
+        const std::string& line = lines[i];
+        e.time = line.substr(0, 26);
+        const int flag = line[28] - '0';
+        const auto n = static_cast<std::size_t>(std::atoi(line.substr(29, 3).c_str()));
+        std::size_t next = i + 1;
+        if (flag > 1) {
+            next += n;  // event records
+        } else {
+            for (std::size_t s = 0; s < n; ++s) {
+                const std::string& l = lines[i + s / 12];
+                e.satellites.push_back(l.substr(32 + 3 * (s % 12), 3));
+            }
+            next += (n + 11) / 12 - 1;
+            for (std::size_t s = 0; s < n; ++s) {
+                e.observationLines.emplace_back(
+                    lines.begin() + static_cast<long>(next),
+                    lines.begin() + static_cast<long>(next + perSatellite));
+                next += perSatellite;
+            }
+        }
+        for (std::size_t k = i; k < next && k < lines.size(); ++k)
+            e.text += lines[k] + "\n";
+        obs.epochs.push_back(e);
+        i = next;
+    }
+    return obs;
+}
+
+std::vector<double> Numbers(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<double> out;
+    double v = 0;
+    while (in >> v)
+        out.push_back(v);
+    return out;
+}
+
+/// TIME OF FIRST/LAST OBS, # OF SATELLITES and PRN / # OF OBS state what the file holds.
+void ExpectHeaderFollowsData(const RinexObs& obs, const std::string& name) {
+    ASSERT_FALSE(obs.epochs.empty()) << name;
+    const auto timeOf = [](const std::string& epochTime) {
+        std::vector<double> t = Numbers(epochTime);
+        t[0] += 2000;
+        return t;
+    };
+    const auto near = [](const std::vector<double>& a, const std::vector<double>& b) {
+        if (a.size() < 6 || b.size() < 6) return false;
+        for (std::size_t i = 0; i < 6; ++i)
+            if (std::fabs(a[i] - b[i]) > 1e-6) return false;
+        return true;
+    };
+    EXPECT_TRUE(near(Numbers(obs.Line("TIME OF FIRST OBS")), timeOf(obs.epochs.front().time)))
+        << name << ": " << obs.Line("TIME OF FIRST OBS");
+    EXPECT_TRUE(near(Numbers(obs.Line("TIME OF LAST OBS")), timeOf(obs.epochs.back().time)))
+        << name << ": " << obs.Line("TIME OF LAST OBS");
+    std::map<std::string, std::vector<int>> counts;
+    for (const RinexEpoch& e : obs.epochs) {
+        for (std::size_t s = 0; s < e.satellites.size(); ++s) {
+            auto& n = counts[e.satellites[s]];
+            n.resize(static_cast<std::size_t>(obs.types));
+            std::string fields;
+            for (const std::string& l : e.observationLines[s])
+                fields += F("%-80s", l.c_str());
+            for (std::size_t t = 0; t < n.size(); ++t)
+                if (std::atof(fields.substr(16 * t, 14).c_str()) != 0.0) ++n[t];
+        }
+    }
+    EXPECT_EQ(std::atoi(obs.Line("# OF SATELLITES").c_str()), static_cast<int>(counts.size()))
+        << name;
+    std::map<std::string, std::vector<int>> stated;
+    for (const std::string& line : Lines(obs.header)) {
+        if (line.size() < 79 || line.substr(60, 14) != "PRN / # OF OBS") continue;
+        std::vector<int> n;
+        for (const double v : Numbers(line.substr(6, 54)))
+            n.push_back(static_cast<int>(v));
+        stated[line.substr(3, 3)] = n;
+    }
+    EXPECT_EQ(stated, counts) << name;
+}
+
+/// Every solution within 0.5 m of the truth, one per epoch of the file.
+void ExpectEveryEpochSolved(const std::vector<Solution>& solutions, const ash::Truth& truth,
+                            std::size_t epochs, const std::string& log) {
+    EXPECT_EQ(solutions.size(), epochs) << log;
+    for (const auto& s : solutions) {
+        const double since =
+            (static_cast<double>(s.week - truth.week) * 604800.0 + s.tow) - truth.start;
+        const long index = std::lround(since / truth.interval);
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, static_cast<long>(truth.epochList.size()));
+        const auto& t = truth.epochList[static_cast<std::size_t>(index)];
+        EXPECT_LT(std::hypot(s.x - t.x, s.y - t.y, s.z - t.z), 0.5) << "at " << s.tow;
+    }
+}
+
+struct EditCase {
+    const char* what;
+    std::vector<std::string> simulate;
+    std::vector<std::string> options;
+    /// The observation files expected, in time order, with their epoch counts; each one's
+    /// navigation file has the same name ending in N.
+    std::vector<std::pair<std::string, std::size_t>> files;
+    bool wholeSession = false;  ///< the pieces together hold every epoch of the whole file
+    /// The epoch (time text) where satellite " 7" carries a slip from a dropped epoch.
+    std::string carriedAt{};
+    std::string slipAt{};  ///< the epoch (time text) of the slip
+    bool compareEpochs = true;
+    /// Satellites no epoch may list, the types line expected, files that must not exist.
+    std::vector<std::string> absentSatellites{};
+    std::string typesLine{};
+    std::vector<std::string> absentFiles{};
+    bool glonassNav = false;  ///< each piece has its GLONASS navigation file (xxx.yyG)
+};
+
+/// The navigation file beside an observation file: "xxx.26O" -> "xxx.26N", else "xxx.nav".
+std::string NavName(const std::string& obsName) {
+    if (obsName.back() == 'O') return obsName.substr(0, obsName.size() - 1) + "N";
+    return obsName.substr(0, obsName.rfind('.')) + ".nav";
+}
+
+void CheckEditedSession(const EditCase& c) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const SimulatedSession s = Simulate(dir, c.simulate);
+    const bool glonass =
+        std::find(c.simulate.begin(), c.simulate.end(), "--glonass") != c.simulate.end();
+    const auto run = [&](std::vector<std::string> options) {
+        std::vector<std::string> argv = {kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile};
+        if (glonass) argv.insert(argv.end(), {s.sFile, s.ionFile});
+        argv.insert(argv.end(), options.begin(), options.end());
+        return RunProcess(argv, {"KELVRANT_CONFIG=" + dir.File("k.ini")},
+                          {"DISPLAY", "WAYLAND_DISPLAY"});
+    };
+    std::vector<std::string> whole = {"-O", dir.File("whole.obs"), "-N", dir.File("whole.nav")};
+    if (glonass) whole.insert(whole.end(), {"-G", dir.File("whole.gnav")});
+    ASSERT_EQ(run(whole).exitCode, 0);
+    const RinexObs reference = ParseObs(ReadFile(dir.File("whole.obs")));
+    std::map<std::string, const RinexEpoch*> byTime;
+    for (const RinexEpoch& e : reference.epochs)
+        byTime[e.time] = &e;
+
+    const ProcessResult r = run(c.options);
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    std::size_t total = 0;
+    for (const auto& [name, epochs] : c.files) {
+        const RinexObs obs = ParseObs(ReadFile(dir.File(name)));
+        EXPECT_EQ(obs.epochs.size(), epochs) << name;
+        ExpectHeaderFollowsData(obs, name);
+        if (!c.typesLine.empty()) {
+            EXPECT_EQ(obs.Line("# / TYPES OF OBSERV"), F("%-60s", c.typesLine.c_str()));
+            EXPECT_NE(obs.Line("RINEX VERSION / TYPE")[40], 'M');
+        }
+        for (const RinexEpoch& e : obs.epochs)
+            for (const std::string& absent : c.absentSatellites)
+                for (const std::string& listed : e.satellites)
+                    EXPECT_FALSE(absent.size() == 1 ? listed[0] == absent[0] : listed == absent)
+                        << absent << " at " << e.time;
+        for (const RinexEpoch& e : obs.epochs) {
+            if (!c.compareEpochs) break;
+            const auto found = byTime.find(e.time);
+            ASSERT_NE(found, byTime.end()) << name << e.time;
+            if (e.time != c.carriedAt) {
+                EXPECT_EQ(e.text, found->second->text) << name;
+                continue;
+            }
+            // The slip of a dropped epoch: bit 0 of every field that had it at the slip (the
+            // carriers, and the P codes as the receiver flags them) is added; nothing else
+            // differs.
+            const RinexEpoch& slip = *byTime.at(c.slipAt);
+            const auto digit = [](char ch) { return ch == ' ' ? 0 : ch - '0'; };
+            RinexEpoch patched = *found->second;
+            for (std::size_t i = 0; i < patched.satellites.size(); ++i) {
+                if (patched.satellites[i] != "  7") continue;
+                const auto at = std::find(slip.satellites.begin(), slip.satellites.end(), "  7");
+                ASSERT_NE(at, slip.satellites.end());
+                const auto& slipLines =
+                    slip.observationLines[static_cast<std::size_t>(at - slip.satellites.begin())];
+                EXPECT_EQ(digit(slipLines[0][14]) & 1, 1) << "no slip at " << c.slipAt;
+                for (std::size_t line = 0; line < patched.observationLines[i].size(); ++line) {
+                    std::string& text = patched.observationLines[i][line];
+                    text.resize(80, ' ');
+                    std::string slipText = slipLines[line];
+                    slipText.resize(80, ' ');
+                    for (std::size_t column = 14; column < text.size(); column += 16)
+                        text[column] = static_cast<char>(
+                            '0' + (digit(text[column]) | (digit(slipText[column]) & 1)));
+                    text.erase(text.find_last_not_of(' ') + 1);
+                }
+            }
+            // Fields without any flag are blank, never '0'.
+            for (auto& lines : patched.observationLines)
+                for (std::string& text : lines) {
+                    for (std::size_t column = 14; column < text.size(); column += 16)
+                        if (text[column] == '0') text[column] = ' ';
+                    text.erase(text.find_last_not_of(' ') + 1);
+                }
+            EXPECT_EQ(e.observationLines, patched.observationLines);
+        }
+        total += obs.epochs.size();
+        std::vector<std::string> inputs = {dir.File(name), dir.File(NavName(name))};
+        if (c.glonassNav) {
+            inputs.push_back(inputs[1].substr(0, inputs[1].size() - 1) + "G");
+            EXPECT_NE(ReadFile(inputs.back()).find("END OF HEADER"), std::string::npos);
+        }
+        std::string log;
+        const auto solutions = SolveWithRtklib(dir, inputs, c.glonassNav ? "5" : "1", log);
+        ExpectEveryEpochSolved(solutions, s.truth, obs.epochs.size(), log);
+    }
+    if (c.wholeSession) {
+        EXPECT_EQ(total, reference.epochs.size());
+    }
+    for (const std::string& absent : c.absentFiles)
+        EXPECT_FALSE(std::filesystem::exists(dir.File(absent))) << absent;
+}
+
+}  // namespace
+
+TEST_F(e2e_rtklib, edited_outputs_hold_the_same_epochs_and_give_station_back) {
+    const std::vector<std::string> second = {"--receiver", "G12", "--length", "1800",
+                                             "--interval", "1",   "--seed",   "7",
+                                             "--slip",     "50,G07,7,5,flag"};
+    const EditCase cases[] = {
+        {.what = "30 hours across GPS midnight, split by day",
+         .simulate = {"--receiver", "G12", "--length", "108000", "--interval", "30", "--seed", "5"},
+         .options = {"--split", "day"},
+         .files = {{"KELV3420.26O", 1680}, {"KELV3430.26O", 1920}},
+         .wholeSession = true},
+        {.what = "GPS+GLONASS across GPS midnight, split by day",
+         .simulate = {"--receiver", "GG24", "--glonass", "--start", "255600", "--length", "7200",
+                      "--interval", "30", "--seed", "11"},
+         .options = {"--split", "day"},
+         .files = {{"KELV3420.26O", 120}, {"KELV3430.26O", 120}},
+         .wholeSession = true,
+         .glonassNav = true},
+        {.what = "across the GPS week, split by hour with -O",
+         .simulate = {"--receiver", "G12", "--start", "597600", "--length", "14400", "--interval",
+                      "30"},
+         .options = {"--split", "hour", "-O", "week.26O", "-N", "week.26N"},
+         .files = {{"week346W.26O", 120},
+                   {"week346X.26O", 120},
+                   {"week347A.26O", 120},
+                   {"week347B.26O", 120}},
+         .wholeSession = true},
+        {.what = "1 s decimated to 30 s, slip in a dropped epoch",
+         .simulate = second,
+         .options = {"--decimate", "30", "-O", "d30.obs", "-N", "d30.nav"},
+         .files = {{"d30.obs", 60}},
+         .carriedAt = " 26 12  8 10  1  0.0000000",
+         .slipAt = " 26 12  8 10  0 50.0000000"},
+        {.what = "1 s decimated to 15 s, slip in a dropped epoch",
+         .simulate = second,
+         .options = {"--decimate", "15", "-O", "d15.obs", "-N", "d15.nav"},
+         .files = {{"d15.obs", 120}},
+         .carriedAt = " 26 12  8 10  1  0.0000000",
+         .slipAt = " 26 12  8 10  0 50.0000000"},
+        {.what = "a time window",
+         .simulate = {"--receiver", "G12", "--length", "3600", "--interval", "30", "--seed", "7"},
+         .options = {"--from", "2026-12-08 10:10", "--to", "2448:209700", "-O", "w.obs", "-N",
+                     "w.nav"},
+         .files = {{"w.obs", 11}}},
+        {.what = "types and satellites of a GPS+GLONASS session",
+         .simulate = {"--receiver", "GG24", "--glonass", "--length", "3600", "--interval", "30",
+                      "--seed", "11"},
+         .options = {"--types", "L1,C1", "--exclude", "R,G05", "-O", "s.obs", "-N", "s.nav", "-G",
+                     "s.gnav"},
+         .files = {{"s.obs", 120}},
+         .compareEpochs = false,
+         .absentSatellites = {"  5", "G05", "R"},
+         .typesLine = "     2    L1    C1",
+         .absentFiles = {"s.gnav"}},
+    };
+    for (const EditCase& c : cases)
+        CheckEditedSession(c);
+}
+
+// An hour left without epochs (2-hourly epochs split by hour) gets a warning and no file.
+TEST(e2e_edited, an_empty_piece_is_a_warning_not_a_file) {
+    if (SimulateExe().empty()) GTEST_SKIP() << "the session simulator is not built";
+    TempDir dir;
+    const SimulatedSession s =
+        Simulate(dir, {"--receiver", "G12", "--length", "14400", "--interval", "30"});
+    const ProcessResult r =
+        RunProcess({kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile, "--split", "hour",
+                    "--decimate", "7200", "-O", "gap.26O", "-N", "gap.26N"},
+                   {"KELVRANT_CONFIG=" + dir.File("k.ini")}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("No epoch is left for 2026-12-08 11:00 (day 342); no file was written "
+                         "for it."),
+              std::string::npos)
+        << r.err;
+    for (const char* name : {"gap342K.26O", "gap342K.26N", "gap342M.26O", "gap342M.26N"})
+        EXPECT_TRUE(std::filesystem::exists(dir.File(name))) << name;
+    for (const char* name : {"gap342L.26O", "gap342L.26N", "gap.26O", "gap.26N"})
+        EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    EXPECT_NE(r.out.find("gap342M.26O"), std::string::npos) << r.out;
 }

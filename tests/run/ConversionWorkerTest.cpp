@@ -126,6 +126,24 @@ TEST_F(WriteWorker, a_whole_run_is_published_with_every_epoch) {
     EXPECT_EQ(CountEpochLines(obs), 10);
 }
 
+// Edited files come out in plain RINEX 2 only: any other choice fails the run, nothing written.
+class EditedWriteWorker : public WriteWorker, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EditedWriteWorker, with_a_format_it_cannot_write_fails_and_writes_nothing) {
+    ASSERT_TRUE(Start(BFileOf(4)));
+    job_.Editing.decimateMs = 60000;
+    if (GetParam() == 0) job_.Format.rinexVersion = 3;
+    if (GetParam() == 1) job_.Format.gzip = true;
+    if (GetParam() == 2) job_.Qc.only = true;
+    EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_));
+    EXPECT_TRUE(CloseRunFiles(files_));
+    ASSERT_FALSE(problems_.problems.empty());
+    EXPECT_EQ(problems_.problems.back().title, "Editing Not Available");
+    EXPECT_FALSE(std::filesystem::exists(job_.ObsFileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(rinex3_gzip_qc, EditedWriteWorker, ::testing::Values(0, 1, 2));
+
 TEST_F(WriteWorker, without_navigation_outputs_the_ephemerides_are_not_read) {
     std::string efile = GlonassRecord(1, 3600, 1e-8);
     ASSERT_TRUE(Start(BFileOf(2), efile));

@@ -547,3 +547,26 @@ TEST(config_output, values_outside_their_range_stop_at_their_line) {
 
 }  // namespace
 }  // namespace kelvrant
+
+namespace kelvrant {
+namespace {
+
+TEST(config_editing, section_written_only_once_chosen_and_read_back) {
+    TempDir dir;
+    ConfigStore store;
+    ASSERT_EQ(ReadText(store, dir, "[RINEXDAT]\nSITE_NAME=A\n").result, 1);
+    EXPECT_EQ(Rewritten(store, dir).find("[EDITING]"), std::string::npos);
+    store.Settings().Editing = {"2026-12-08 10:00:00", "", "30", "day", "L1,C1", "G05,R"};
+    const std::string out = Rewritten(store, dir);
+    EXPECT_NE(out.find("\n\n[EDITING]\nFROM=2026-12-08 10:00:00\nTO=\nDECIMATE=30\nSPLIT=day\n"
+                       "TYPES=L1,C1\nEXCLUDE=G05,R\n"),
+              std::string::npos)
+        << out;
+    ConfigStore again;
+    ASSERT_EQ(ReadText(again, dir, out).result, 1);
+    EXPECT_EQ(again.Settings().Editing, store.Settings().Editing);
+    EXPECT_EQ(again.Settings().Output, OutputFormat{});
+}
+
+}  // namespace
+}  // namespace kelvrant

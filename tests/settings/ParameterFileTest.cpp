@@ -143,7 +143,7 @@ TEST(param_table, capacity_leaves_one_place_free) {
 
 TEST(header_manager, registers_all_65_keys) {
     ParameterFile manager;
-    EXPECT_EQ(manager.KeyCount(), 71);
+    EXPECT_EQ(manager.KeyCount(), 77);
     EXPECT_EQ(manager.TakeError(), 0);
 }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -536,6 +537,48 @@ TEST_F(obs_windows, edit_position_paste_and_copy_change_the_dialog_position) {
     Click(h, "OKBtn");
     EXPECT_EQ(ctx.config.GetApproxPosFlag(), 1);
     delete pos;
+}
+
+}  // namespace
+}  // namespace kelvrant
+
+namespace kelvrant {
+namespace {
+
+// The Editing page: shown from the settings, checked at OK, stored in the settings and the job.
+TEST_F(obs_windows, editing_page_choices_reach_the_job_and_the_settings) {
+    ctx.config.SetMsObsHandling(1);
+    ctx.config.Settings().Editing.split = "day";
+    ObsHeaderDialog* h = PrepareSample();
+    EXPECT_EQ(Find<QComboBox>(h, "SplitComboBox")->currentData().toString(), "day");
+    EXPECT_TRUE(Find<QCheckBox>(h, "TypeCheckBoxD2")->isChecked());
+    Find<QComboBox>(h, "DecimateComboBox")->setEditText("0.05");
+    Click(h, "OKBtn");
+    ASSERT_EQ(MessageBox::shown().size(), 1u);
+    EXPECT_EQ(MessageBox::shown()[0].text.toStdString(),
+              "Erroneous data entry for the decimation interval.\nSeconds, a multiple of 0.1 from "
+              "0.1 to 86400.");
+    EXPECT_EQ(progressStarts, 0);
+
+    MessageBox::clearShown();
+    Find<QComboBox>(h, "DecimateComboBox")->setEditText("30");
+    Find<QCheckBox>(h, "TypeCheckBoxD2")->setChecked(false);
+    Find<QCheckBox>(h, "FromCheckBox")->setChecked(true);
+    Find<QLineEdit>(h, "ExcludeEdit")->setText("R");
+    Click(h, "OKBtn");
+    EXPECT_TRUE(MessageBox::shown().empty());
+    EXPECT_EQ(progressStarts, 1);
+    const EditOptions& e = ctx.job.Editing;
+    EXPECT_EQ(e.decimateMs, 30000);
+    EXPECT_EQ(e.split, SplitUnit::kDay);
+    EXPECT_TRUE(e.from.has_value());  // the data's first epoch
+    EXPECT_EQ(*e.from, ToGpsSeconds(ctx.files.ObsHeader.firstWeek,
+                                    std::floor(ctx.files.ObsHeader.firstSeconds)));
+    EXPECT_TRUE(e.ExcludesAllGlonass());
+    ASSERT_TRUE(e.types.has_value());
+    EXPECT_FALSE((*e.types)[6]);
+    EXPECT_EQ(ctx.config.Settings().Editing.types, "L1,L2,C1,P1,P2,D1");
+    EXPECT_EQ(ctx.config.Settings().Editing.decimate, "30");
 }
 
 }  // namespace
