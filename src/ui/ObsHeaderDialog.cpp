@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <string>
 
-#include "run/ConversionWorker.h"
 #include "geo/GpsTime.h"
+#include "run/ConversionWorker.h"
 #include "ui/EditingPage.h"
 #include "ui/MessageBox.h"
 #include "ui/PositionClipboard.h"
