@@ -949,9 +949,9 @@ void CheckEditedSession(const EditCase& c) {
 }  // namespace
 
 TEST_F(e2e_rtklib, edited_outputs_hold_the_same_epochs_and_give_station_back) {
-    const std::vector<std::string> second = {"--receiver", "G12", "--length", "1800",
-                                             "--interval", "1",   "--seed",   "7",
-                                             "--slip",     "50,G07,7,5,flag"};
+    const std::vector<std::string> second = {
+        "--receiver", "G12",    "--length", "1800",   "--interval",
+        "1",          "--seed", "7",        "--slip", "50,G07,7,5,flag"};
     const EditCase cases[] = {
         {.what = "30 hours across GPS midnight, split by day",
          .simulate = {"--receiver", "G12", "--length", "108000", "--interval", "30", "--seed", "5"},
