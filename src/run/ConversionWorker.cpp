@@ -347,7 +347,8 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     }
     // The station's site log outranks the S-file and the configuration; values given on the
     // command line are applied after it.
-    if (!job.SiteLogDir.empty()) ApplySiteLog(job.SiteLogDir, files, problems);
+    const std::string& siteLogs = job.SiteLogDir.empty() ? settings.SiteLogDir : job.SiteLogDir;
+    if (!siteLogs.empty()) ApplySiteLog(siteLogs, files, problems);
     ApplyObsOverrides(given, dataPosition, obs);
 
     CopyIonToNavHeader(nav, files.Ion);

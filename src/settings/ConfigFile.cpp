@@ -158,19 +158,24 @@ const KeyRow kEditingKeys[] = {
      [](S& s) { return FieldRef{.text = &s.Editing.exclude}; }},
 };
 
+// The folder of the stations' IGS site logs for unattended runs (as --site-logs).
+const KeyRow kSiteLogKeys[] = {
+    {"FOLDER", Form::Text, 4095, [](S& s) { return FieldRef{.text = &s.SiteLogDir}; }},
+};
+
 const SectionRow kSections[] = {
-    {"WINDOWS", kWindowsKeys},
-    {"RINEXDAT", kRinexDatKeys},
-    {"OUTPUT", kOutputKeys},
-    {"EDITING", kEditingKeys},
+    {"WINDOWS", kWindowsKeys}, {"RINEXDAT", kRinexDatKeys}, {"OUTPUT", kOutputKeys},
+    {"EDITING", kEditingKeys}, {"SITELOGS", kSiteLogKeys},
 };
 constexpr int kOutputSection = 2;
 constexpr int kEditingSection = 3;
+constexpr int kSiteLogSection = 4;
 
 // The sections written only once they differ from their defaults.
 bool OptionalSectionUnused(int section, const HeaderSettings& settings) {
     return (section == kOutputSection && settings.Output.IsDefault()) ||
-           (section == kEditingSection && settings.Editing.IsDefault());
+           (section == kEditingSection && settings.Editing.IsDefault()) ||
+           (section == kSiteLogSection && settings.SiteLogDir.empty());
 }
 
 constexpr const char* kFreshHeader =
@@ -566,7 +571,7 @@ int ConfigStore::WriteConfigFile(const std::string& path) const try {
                     break;  // written with its section
             }
         }
-        for (const int section : {kOutputSection, kEditingSection}) {
+        for (const int section : {kOutputSection, kEditingSection, kSiteLogSection}) {
             if (kept[section] || OptionalSectionUnused(section, settings)) continue;
             if (!out.empty() && !out.ends_with("\n\n")) out += '\n';
             PrintSection(out, kSections[section], targets);

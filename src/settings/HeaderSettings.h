@@ -79,6 +79,7 @@ struct HeaderSettings {
     double MetUtc2Gps = 0.0;                           ///< MET_UTC_2_GPS
     OutputFormat Output;                               ///< the [OUTPUT] section
     EditingChoices Editing;                            ///< the [EDITING] section
+    std::string SiteLogDir;  ///< [SITELOGS] FOLDER: IGS site logs for unattended runs
 };
 
 /// The main window's placement: maximized (0/1), left, top, width, height.

@@ -568,5 +568,18 @@ TEST(config_editing, section_written_only_once_chosen_and_read_back) {
     EXPECT_EQ(again.Settings().Output, OutputFormat{});
 }
 
+TEST(config_site_logs, folder_written_only_once_given_and_read_back) {
+    TempDir dir;
+    ConfigStore store;
+    ASSERT_EQ(ReadText(store, dir, "[RINEXDAT]\nSITE_NAME=A\n").result, 1);
+    EXPECT_EQ(Rewritten(store, dir).find("[SITELOGS]"), std::string::npos);
+    store.Settings().SiteLogDir = "/srv/gnss/site logs";
+    const std::string out = Rewritten(store, dir);
+    EXPECT_NE(out.find("\n\n[SITELOGS]\nFOLDER=/srv/gnss/site logs\n"), std::string::npos) << out;
+    ConfigStore again;
+    ASSERT_EQ(ReadText(again, dir, out).result, 1);
+    EXPECT_EQ(again.Settings().SiteLogDir, "/srv/gnss/site logs");
+}
+
 }  // namespace
 }  // namespace kelvrant
