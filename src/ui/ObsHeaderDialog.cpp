@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -391,8 +392,27 @@ void ObsHeaderDialog::OKBtnClick() {
     StoreHeaderForm(form, dataType, SiteDataSupplied(ctx_.files), ctx_.config, ctx_.job,
                     ctx_.files.ObsHeader, ctx_.files.NavHeader);
 
-    // The header is complete: the station and the data's span name the outputs.
+    // The header is complete: the station and the data's span name the outputs. A long name
+    // met only now is asked about as the file selection window asked about the short ones.
+    const std::string shortObs = ctx_.job.ObsFileName;
+    const std::string shortNav = ctx_.job.NavFileName;
     UseLongNames(ctx_.job, ctx_.files);
+    const struct {
+        const std::string& name;
+        const std::string& before;
+        const char* question;
+    } renamed[] = {
+        {ctx_.job.ObsFileName, shortObs, "Overwrite the existing RINEX Observation File?"},
+        {ctx_.job.NavFileName, shortNav, "Overwrite the existing RINEX Navigation File?"},
+    };
+    for (const auto& r : renamed) {
+        if (r.name == r.before || !QFileInfo::exists(QString::fromStdString(r.name))) continue;
+        const QString text = QString::fromStdString(r.name) + QStringLiteral("\n\n") +
+                             QString::fromLatin1(r.question);
+        if (MessageBox::question(this, QStringLiteral("File Already Exists"), text) !=
+            QMessageBox::Yes)
+            return;
+    }
     closedByOK_ = true;
     ctx_.startProgressWindow();
     accept();

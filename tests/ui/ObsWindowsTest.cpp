@@ -351,9 +351,21 @@ TEST_F(obs_windows, output_format_choice_names_the_outputs_and_is_kept_in_the_co
     Click(win, "OKBtn");
     ObsHeaderDialog* h = win->HeaderDataWin();
     ASSERT_TRUE(h->isVisible());
+    // A long name known only now that exists already is asked about: No keeps it.
+    const std::string obs = dir.File("KELV00DEU_R_20263421000_01H_30S_MO.crx.gz");
+    test::WriteFile(obs, "yesterday");
+    MessageBox::setNextAnswer(QMessageBox::Yes);  // GLONASS without clock adjustment: go on
+    MessageBox::setNextAnswer(QMessageBox::No);
+    Click(h, "OKBtn");
+    ASSERT_FALSE(MessageBox::shown().empty());
+    EXPECT_EQ(MessageBox::shown().back().text.toStdString(),
+              obs + "\n\nOverwrite the existing RINEX Observation File?");
+    EXPECT_EQ(test::ReadFile(obs), "yesterday");
+    EXPECT_TRUE(h->isVisible());
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     Click(h, "OKBtn");
     EXPECT_TRUE(workerOk);
-    const std::string obs = dir.File("KELV00DEU_R_20263421000_01H_30S_MO.crx.gz");
     EXPECT_TRUE(fs::exists(obs)) << ctx.job.ObsFileName;
     EXPECT_TRUE(fs::exists(dir.File("KELV00DEU_R_20263421000_01H_MN.rnx.gz")));
     EXPECT_FALSE(fs::exists(dir.File("KELV3421.26D.gz")));
