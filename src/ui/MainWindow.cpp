@@ -623,8 +623,8 @@ void MainWindow::OnHelpCommandLineClick() {
 void MainWindow::EndOnSignal() {
     if (ended_) return;
     if (ProgressWindow* progress = ProgressWindow::Current()) {
-        // A run that had already ended keeps its result.
-        if (!progress->Progress().Done()) exitStatus_ = kExitRunFailed;
+        // The run's end says whether it failed (OnRunClosed): one past its last stop check
+        // publishes its files and keeps its success.
         progress->OnCancelBtnClick();
     } else if ((context_.job.ObsRun || context_.job.MetRun) && !autoRunClosed_) {
         // The unattended run asked for never ran.

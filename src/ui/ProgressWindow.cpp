@@ -216,6 +216,9 @@ void ProgressWindow::ReleaseWorker(bool stop) {
         worker_->Join();
     }
     workerSucceeded_ = worker_->Succeeded();
+    // A stop that came after the worker's last look at it changed nothing: the run published
+    // its files and is no cancelled run.
+    if (workerSucceeded_) cancelled_ = false;
     worker_.reset();
 }
 
