@@ -130,6 +130,7 @@ TEST_F(WriteWorker, a_whole_run_is_published_with_every_epoch) {
 // Edited files come out in the run's format, and the check sees the epochs kept; a run that
 // only checks writes nothing.
 struct EditedFormat {
+    const char* name;
     int version;
     bool gzip;
     bool qcOnly;
@@ -160,9 +161,10 @@ TEST_P(EditedWriteWorker, writes_the_format_asked_for_and_checks_the_epochs_kept
 }
 
 INSTANTIATE_TEST_SUITE_P(rinex3_gzip_qc, EditedWriteWorker,
-                         ::testing::Values(EditedFormat{3, false, false, "     3.05"},
-                                           EditedFormat{2, true, false, "\x1f\x8b"},
-                                           EditedFormat{2, false, true, ""}));
+                         ::testing::Values(EditedFormat{"rinex3", 3, false, false, "     3.05"},
+                                           EditedFormat{"gzip", 2, true, false, "\x1f\x8b"},
+                                           EditedFormat{"qc_only", 2, false, true, ""}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(WriteWorker, without_navigation_outputs_the_ephemerides_are_not_read) {
     std::string efile = GlonassRecord(1, 3600, 1e-8);
