@@ -208,7 +208,7 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     std::optional<qc::QualityCheck> check;
     WorkerOptions workerOptions;
     if (job.ObsRun && job.Qc.Any()) {
-        check.emplace(QcSetupFor(files, job.BFileName));
+        check.emplace(QcSetupFor(files, job.BFileName, job.Editing.decimateMs));
         workerOptions.qualityCheck = &*check;
     }
     bool workerOk = false;

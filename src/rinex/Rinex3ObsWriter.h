@@ -34,6 +34,9 @@ class Rinex3ObsWriter {
     Rinex3ObsWriter(TextSink& sink, const Rinex3ObsOptions& options);
 
     void WriteHeader(const ObsHeaderRecord& header);
+    /// Chooses the codes of a header's observation types without writing it: epochs written
+    /// after this belong under that header, written elsewhere.
+    void Prepare(const ObsHeaderRecord& header);
     void WriteEpoch(const ObservationEpoch& epoch);
 
     /// The codes of a system as the header lists them (after WriteHeader).

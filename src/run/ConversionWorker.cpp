@@ -25,6 +25,7 @@
 #include "run/LongNames.h"
 #include "run/OutputChain.h"
 #include "run/OutputNames.h"
+#include "run/OutputPath.h"
 #include "run/SiteLogFill.h"
 
 namespace kelvrant {
@@ -32,38 +33,6 @@ namespace {
 
 bool FitsMetField(double value) {
     return std::isfinite(value) && value > -99999.95 && value < 999999.95;
-}
-
-// Reported with the final name: the temporary is never seen by the user.
-void ReportWriteError(ProblemSink& problems, const OutputFile& f, int error) {
-    problems.Report(runtext::kWriteErrorTitle, FileProblem(runtext::kWriteError, f.name,
-                                                           SystemReason(error != 0 ? error : EIO)));
-}
-
-// The byte path of one output: its file, and the compression of the run's format on the way.
-struct OutputPath {
-    OutputPath(const OutputFile& out, const OutputFormat& format, bool observation,
-               const UtcTime& created)
-        : file(out.file),
-          chain(file, out.file != nullptr ? format : OutputFormat{}, observation, created),
-          output(out) {}
-    TextSink& Top() { return chain.Top(); }
-    bool Failed() const { return chain.Failed(); }
-
-    FileSink file;
-    OutputChain chain;
-    const OutputFile& output;
-};
-
-// Ends an output's compression and stream and reports a failure to write it.
-bool FinishOutput(ProblemSink& problems, OutputPath& path) {
-    if (path.output.file == nullptr) return true;
-    path.chain.Finish();
-    path.file.Finish();
-    if (!path.chain.Failed() && !path.file.Failed()) return true;
-    // A compressor's own failure has no system reason; the stream's has one.
-    ReportWriteError(problems, path.output, path.file.ErrorNumber());
-    return false;
 }
 
 // RINEX 2: the GPS and the GLONASS navigation file. RINEX 3: one mixed navigation file of
@@ -115,43 +84,15 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
     if (options.progressObserver) options.progressObserver(percent);
 }
 
-// The writer of the run's RINEX version over the same neutral epochs.
-class EpochWriter {
-  public:
-    EpochWriter(TextSink& sink, const WriterOptions& options, const OutputFormat& format,
-                const BFileHeader& bfile, const GlonassChannels& channels) {
-        if (format.rinexVersion == 3) {
-            Rinex3ObsOptions o;
-            o.dating = {std::string(options.programName), NowUtc(options.clock)};
-            o.receiverModel = bfile.ReceiverType();
-            o.dataType = bfile.DataType();
-            o.glonassChannels = channels;
-            rinex3_ = std::make_unique<Rinex3ObsWriter>(sink, o);
-        } else {
-            rinex2_ = std::make_unique<ObsWriter>(sink, options);
-        }
-    }
-    void WriteHeader(const ObsHeaderRecord& header) {
-        rinex3_ ? rinex3_->WriteHeader(header) : rinex2_->WriteHeader(header);
-    }
-    void WriteEpoch(const ObservationEpoch& epoch) {
-        rinex3_ ? rinex3_->WriteEpoch(epoch) : rinex2_->WriteEpoch(epoch);
-    }
-
-  private:
-    std::unique_ptr<ObsWriter> rinex2_;
-    std::unique_ptr<Rinex3ObsWriter> rinex3_;
-};
-
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
                       const WriterOptions& writerOptions, const GlonassChannels& channels) {
+    qc::QualityCheck* check = options.qualityCheck;
     if (job.Editing.Active() && files.ObsFile.IsOpen()) {
         return EditedObservationStage(
             job, files, problems, progress, [&](double p) { Publish(progress, options, p); },
-            writerOptions);
+            writerOptions, channels, check);
     }
-    qc::QualityCheck* check = options.qualityCheck;
     // A run that only checks writes no RINEX; the check sees the epochs the file would hold.
     const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
     if (!write && check == nullptr) return true;
@@ -378,24 +319,19 @@ bool RunConversionWorker(const ConversionJob& job, RunFileSet& files, ProblemSin
     if (files.ObsFile.IsOpen() && files.ObsHeader.markerName.empty())
         files.ObsHeader.markerName = SiteFromBFileName(files.BFile.name);
     bool ok = CheckHeaderFields(files, problems);
-    // Edited observation files are written by their own loop, in RINEX 2 only: a choice it
-    // would ignore fails the run rather than giving other files than asked for.
-    const OutputFormat& format = job.Format;
-    if (ok && job.Editing.Active() && files.ObsFile.IsOpen() &&
-        (format.rinexVersion != 2 || format.compact || format.gzip ||
-         options.qualityCheck != nullptr || job.Qc.only)) {
-        problems.Report(runtext::kEditingTitle, runtext::kEditingOnlyRinex2);
-        ok = false;
-    }
     if (job.Editing.ExcludesAllGlonass()) DropOutput(files.NavGFile);
     // A split run learns its pieces from the observations, then writes their navigation files.
     const bool split = job.Editing.split != SplitUnit::kNone && files.ObsFile.IsOpen();
     GlonassChannels channels;
-    if (ok && !split)
+    std::vector<AshNavRecord> splitRecords;
+    if (ok && split)
+        splitRecords = ReadSplitNavigation(job, files, progress, channels, options.qualityCheck);
+    else if (ok)
         ok = NavigationStage(job, files, problems, progress, writerOptions, channels,
                              options.qualityCheck);
     if (ok) ok = ObservationStage(job, files, problems, progress, options, writerOptions, channels);
-    if (ok && split) ok = SplitNavigationStage(job, files, problems, writerOptions);
+    if (ok && split && !job.Qc.only)
+        ok = SplitNavigationStage(job, files, problems, writerOptions, splitRecords);
     if (ok) ok = MetStage(job, files, problems, progress, options, writerOptions);
     if (ok && progress.StopRequested()) {
         // Half a conversion is never published: every final name keeps what it held.

@@ -28,11 +28,6 @@ inline constexpr std::string_view kNoMetRecord =
     "The meteorological file holds no record to convert; nothing was written.";
 inline constexpr std::string_view kCancelledTitle = "Conversion Cancelled";
 inline constexpr std::string_view kCancelled = "Conversion cancelled; no files were written.";
-inline constexpr std::string_view kEditingTitle = "Editing Not Available";
-inline constexpr std::string_view kEditingOnlyRinex2 =
-    "The time window, decimation, split, type and satellite selection write plain RINEX 2 "
-    "files without the quality check; leave out the RINEX 3, compression and quality check "
-    "choices for this run. Nothing was written.";
 }  // namespace runtext
 
 /// The converter's options for the run: the B-file's data type and receiver, the job's

@@ -12,10 +12,12 @@
 #include "geo/GpsTime.h"
 #include "rinex/GlonassNavWriter.h"
 #include "rinex/GpsNavWriter.h"
-#include "rinex/ObsWriter.h"
+#include "rinex/Rinex3NavWriter.h"
 #include "rinex/TextSink.h"
 #include "run/ConversionWorker.h"
+#include "run/LongNames.h"
 #include "run/OutputNames.h"
+#include "run/OutputPath.h"
 
 namespace kelvrant {
 namespace {
@@ -39,12 +41,25 @@ std::string PieceDate(std::int64_t piece, SplitUnit unit) {
                         static_cast<int>(dayOfYear));
 }
 
-// The epochs of one output file, written to an anonymous scratch file until its header can be
-// written.
+// The name of a piece of a file named `whole`; a gzip suffix stays last.
+std::string PieceName(const std::string& whole, std::int64_t piece, SplitUnit unit) {
+    constexpr std::string_view kGz = ".gz";
+    if (whole.size() > kGz.size() && whole.ends_with(kGz))
+        return PieceFileName(whole.substr(0, whole.size() - kGz.size()), piece, unit) +
+               std::string(kGz);
+    return PieceFileName(whole, piece, unit);
+}
+
+// The epochs of one output file, written in the run's RINEX version to an anonymous scratch
+// file until its header can be written.
 class PieceBody {
   public:
-    PieceBody(std::int64_t piece, const ObsHeaderRecord& header, const WriterOptions& options)
-        : piece_(piece), scratch_(std::tmpfile()), sink_(scratch_), writer_(sink_, options) {
+    PieceBody(std::int64_t piece, const ObsHeaderRecord& header, const WriterOptions& options,
+              const OutputFormat& format, const BFileHeader& bfile, const GlonassChannels& channels)
+        : piece_(piece),
+          scratch_(std::tmpfile()),
+          sink_(scratch_),
+          writer_(sink_, options, format, bfile, channels) {
         // As large a buffer as the outputs have: a day of 1-second epochs passes through here.
         if (scratch_ != nullptr &&
             std::setvbuf(scratch_, buffer_.get(), _IOFBF, kScratchBufferSize) != 0)
@@ -85,8 +100,44 @@ class PieceBody {
     std::int64_t piece_;
     std::FILE* scratch_;
     FileSink sink_;
-    ObsWriter writer_;
+    EpochWriter writer_;
     WrittenSummary summary_;
+};
+
+// How the files of an edited run are named: RINEX 3 long names describe each file's own data
+// (its first epoch, length and interval); short names get the day or hour of their piece.
+struct EditedNames {
+    const ConversionJob& job;
+    double interval;  ///< of the written epochs
+
+    bool Long() const {
+        return job.ObsNamesAutomatic && job.Format.rinexVersion == 3 && job.Format.LongNames();
+    }
+    SessionSpan Span(const ObsHeaderRecord& written) const {
+        return {written.firstWeek, written.firstSeconds,
+                (written.lastWeek - written.firstWeek) * kSecondsPerWeek + written.lastSeconds -
+                    written.firstSeconds + interval,
+                interval};
+    }
+    // Where nothing was written: the whole span of the piece.
+    SessionSpan Span(std::int64_t piece) const {
+        const GpsSeconds start = PieceStart(piece, job.Editing.split);
+        const auto week = static_cast<std::int32_t>(std::floor(start / kSecondsPerWeek));
+        return {week, start - week * kSecondsPerWeek, PieceLength(job.Editing.split), interval};
+    }
+    // `header` gives the marker name and the systems.
+    std::string Name(const std::string& whole, std::int64_t piece, const SessionSpan& span,
+                     const ObsHeaderRecord& header, LongNameContent content) const {
+        const OutputFormat& f = job.Format;
+        if (Long()) {
+            const StationNaming station{header.markerName, f.monument, f.receiverIndex, f.country};
+            return SplitPath(whole).directory +
+                   LongFileName(station, span, header.systemLetter, content,
+                                f.compact && content == LongNameContent::kObservation, f.gzip);
+        }
+        return job.Editing.split == SplitUnit::kNone ? whole
+                                                     : PieceName(whole, piece, job.Editing.split);
+    }
 };
 
 struct EditedRun {
@@ -95,22 +146,21 @@ struct EditedRun {
     ProblemSink& problems;
     const WriterOptions& writerOptions;
     const ObsHeaderRecord& header;
+    const GlonassChannels& channels;
+    EditedNames names;
     std::int64_t lastPiece = 0;  ///< the piece written last (split runs)
     bool anyPiece = false;
 
-    std::string ObsName(std::int64_t piece) const {
-        const SplitUnit unit = job.Editing.split;
-        return unit == SplitUnit::kNone ? files.ObsFile.name
-                                        : PieceFileName(files.ObsFile.name, piece, unit);
-    }
-
     void WarnEmpty(std::int64_t piece) {
-        problems.Report(runtext::kEditTitle,
-                        "No epoch is left for " + PieceDate(piece, job.Editing.split) +
-                            "; no file was written for it.\n\n" + ObsName(piece));
+        const std::string name = names.Name(files.ObsFile.name, piece, names.Span(piece), header,
+                                            LongNameContent::kObservation);
+        problems.Report(runtext::kEditTitle, "No epoch is left for " +
+                                                 PieceDate(piece, job.Editing.split) +
+                                                 "; no file was written for it.\n\n" + name);
     }
 
-    // Writes the file of a finished body: its header, then its epochs.
+    // Writes the file of a finished body: its header, then its epochs, through the output
+    // chain of the run's format.
     bool Finish(PieceBody& body) {
         const SplitUnit unit = job.Editing.split;
         // Days or hours without epochs between two pieces get a warning, never a file.
@@ -123,40 +173,43 @@ struct EditedRun {
             if (unit != SplitUnit::kNone) WarnEmpty(body.Piece());
             return true;
         }
-        if (body.Failed()) {
-            problems.Report(runtext::kWriteErrorTitle,
-                            FileProblem(runtext::kWriteError, ObsName(body.Piece()),
-                                        SystemReason(body.ErrorNumber())));
-            return false;
-        }
         auto piece = std::make_unique<OutputPiece>();
         piece->piece = body.Piece();
         piece->epochs = body.Summary().epochs;
         piece->header = header;
         DescribeWrittenData(body.Summary(), job.Editing, piece->header);
+        const std::string name =
+            names.Name(files.ObsFile.name, body.Piece(), names.Span(piece->header), piece->header,
+                       LongNameContent::kObservation);
+        if (body.Failed()) {
+            ReportWriteError(problems, name, body.ErrorNumber());
+            return false;
+        }
         std::string reason;
-        const std::string name = ObsName(body.Piece());
         if (!CreateOutput(piece->obs, name, reason)) {
             problems.Report(runtext::kFileOpenError,
                             FileProblem(runtext::kCannotOpenObs, name, reason));
             return false;
         }
-        FileSink sink(piece->obs.file);
-        ObsWriter writer(sink, writerOptions);
+        OutputPath path(piece->obs, job.Format, true, NowUtc(writerOptions.clock));
+        EpochWriter writer(path.Top(), writerOptions, job.Format, files.ObsReader.Header(),
+                           channels);
         writer.WriteHeader(piece->header);
-        const bool copied = body.CopyTo(sink);
-        sink.Finish();
-        if (!copied || sink.Failed()) {
-            problems.Report(
-                runtext::kWriteErrorTitle,
-                FileProblem(runtext::kWriteError, name,
-                            SystemReason(sink.ErrorNumber() != 0 ? sink.ErrorNumber() : EIO)));
+        const bool copied = body.CopyTo(path.Top());
+        if (!FinishOutput(problems, path)) return false;
+        if (!copied) {
+            ReportWriteError(problems, name, EIO);
             return false;
         }
         files.Pieces.push_back(std::move(piece));
         return true;
     }
 };
+
+double WrittenInterval(const ConversionJob& job, const RunFileSet& files) {
+    return std::max<double>(files.ObsReader.EpochInterval(),
+                            static_cast<double>(job.Editing.decimateMs) / 1000.0);
+}
 
 }  // namespace
 
@@ -215,13 +268,17 @@ bool NavRecordValidIn(const AshNavRecord& record, GpsSeconds start, GpsSeconds e
 
 bool EditedObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                             const ProgressState& stop, const std::function<void(double)>& publish,
-                            const WriterOptions& writerOptions) {
+                            const WriterOptions& writerOptions, const GlonassChannels& channels,
+                            qc::QualityCheck* check) {
     ObsHeaderRecord header = files.ObsHeader;
     if (!ApplyEditToHeader(job.Editing, header)) {
         problems.Report(runtext::kEditTitle, runtext::kNoChosenTypes);
         return false;
     }
-    EditedRun run{job, files, problems, writerOptions, header};
+    // A run that only checks writes no RINEX; the check sees the epochs the files would hold.
+    const bool write = !job.Qc.only;
+    EditedRun run{
+        job, files, problems, writerOptions, header, channels, {job, WrittenInterval(job, files)}};
     EpochConverter converter(ConvertOptionsFor(job, files.ObsReader.Header(), header));
     EpochEditor editor(job.Editing);
     const std::int32_t n = files.ObsReader.LastEpochIndex() + 1;
@@ -238,38 +295,65 @@ bool EditedObservationStage(const ConversionJob& job, RunFileSet& files, Problem
         // and a dropped epoch's loss of lock is carried to the next one written.
         converter.Convert(epoch, *satellites, *converted);
         if (!editor.Keep(*converted)) continue;
+        if (check != nullptr) check->AddEpoch(*converted);
+        if (!write) continue;
         const std::int64_t piece =
             PieceOf(ToGpsSeconds(converted->week, converted->secondsOfWeek), job.Editing.split);
         if (body && body->Piece() != piece) {
             if (!run.Finish(*body)) return false;
             body.reset();
         }
-        if (!body) body = std::make_unique<PieceBody>(piece, header, writerOptions);
+        if (!body)
+            body = std::make_unique<PieceBody>(piece, header, writerOptions, job.Format,
+                                               files.ObsReader.Header(), channels);
         body->Write(*converted);
         if (body->Failed()) break;
     }
+    if (!write) return true;
     if (body && !run.Finish(*body)) return false;
     if (files.Pieces.empty()) problems.Report(runtext::kEditTitle, runtext::kNothingKept);
     DropOutput(files.ObsFile);
     return true;
 }
 
-bool SplitNavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
-                          const WriterOptions& writerOptions) {
-    const SplitUnit unit = job.Editing.split;
+std::vector<AshNavRecord> ReadSplitNavigation(const ConversionJob& job, RunFileSet& files,
+                                              const ProgressState& stop, GlonassChannels& channels,
+                                              qc::QualityCheck* check) {
     std::vector<AshNavRecord> records;
+    const bool rinex3 = job.Format.rinexVersion == 3;
+    const bool wanted = files.NavFile.IsOpen() || files.NavGFile.IsOpen() || check != nullptr ||
+                        (rinex3 && files.ObsFile.IsOpen() && files.EFile.IsOpen());
+    if (!wanted) return records;
+    // The mixed writer learns the GLONASS frequency channels the observation headers list.
+    StringSink unused;
+    Rinex3NavWriter mixed(unused, {});
     AshNavRecord record;
-    if (files.NavFile.IsOpen() || files.NavGFile.IsOpen())
-        while (files.NavReader.NextRecord(record) != 0)
-            records.push_back(record);
+    while (!stop.StopRequested() && files.NavReader.NextRecord(record) != 0) {
+        if (check != nullptr) check->AddNavigation(record);
+        if (rinex3) mixed.Add(record);
+        records.push_back(record);
+    }
+    if (rinex3) channels = mixed.Channels();
+    return records;
+}
+
+bool SplitNavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
+                          const WriterOptions& writerOptions,
+                          const std::vector<AshNavRecord>& records) {
+    const SplitUnit unit = job.Editing.split;
+    const bool rinex3 = job.Format.rinexVersion == 3;
+    const EditedNames names{job, WrittenInterval(job, files)};
+    const UtcTime created = NowUtc(writerOptions.clock);
     for (const auto& piece : files.Pieces) {
         const GpsSeconds start = PieceStart(piece->piece, unit);
         const GpsSeconds end = start + PieceLength(unit);
+        // RINEX 3: one mixed file of both systems in the GPS navigation file's place.
         for (const bool isGps : {true, false}) {
             const OutputFile& whole = isGps ? files.NavFile : files.NavGFile;
-            if (!whole.IsOpen()) continue;
+            if (!whole.IsOpen() || (rinex3 && !isGps)) continue;
             OutputFile& out = isGps ? piece->nav : piece->navG;
-            const std::string name = PieceFileName(whole.name, piece->piece, unit);
+            const std::string name = names.Name(whole.name, piece->piece, names.Span(piece->header),
+                                                piece->header, LongNameContent::kNavigation);
             std::string reason;
             if (!CreateOutput(out, name, reason)) {
                 problems.Report(
@@ -278,27 +362,29 @@ bool SplitNavigationStage(const ConversionJob& job, RunFileSet& files, ProblemSi
                                 reason));
                 return false;
             }
-            FileSink sink(out.file);
-            if (isGps) {
-                GpsNavWriter writer(sink, writerOptions);
+            OutputPath path(out, job.Format, false, created);
+            const auto valid = [&](const AshNavRecord& r, bool gps) {
+                return r.IsGps() == gps && NavRecordValidIn(r, start, end);
+            };
+            if (rinex3) {
+                Rinex3NavWriter writer(path.Top(),
+                                       {std::string(writerOptions.programName), created});
+                for (const AshNavRecord& r : records)
+                    if (NavRecordValidIn(r, start, end)) writer.Add(r);
+                writer.Finish(files.NavHeader);
+            } else if (isGps) {
+                GpsNavWriter writer(path.Top(), writerOptions);
                 writer.WriteHeader(files.NavHeader);
                 for (const AshNavRecord& r : records)
-                    if (r.IsGps() && NavRecordValidIn(r, start, end)) writer.WriteRecord(r);
+                    if (valid(r, true)) writer.WriteRecord(r);
             } else {
-                GlonassNavWriter writer(sink, writerOptions);
+                GlonassNavWriter writer(path.Top(), writerOptions);
                 writer.SetHeader(files.NavHeader);
                 for (const AshNavRecord& r : records)
-                    if (!r.IsGps() && NavRecordValidIn(r, start, end)) writer.WriteRecord(r);
+                    if (valid(r, false)) writer.WriteRecord(r);
                 writer.Finish();
             }
-            sink.Finish();
-            if (sink.Failed()) {
-                problems.Report(
-                    runtext::kWriteErrorTitle,
-                    FileProblem(runtext::kWriteError, name,
-                                SystemReason(sink.ErrorNumber() != 0 ? sink.ErrorNumber() : EIO)));
-                return false;
-            }
+            if (!FinishOutput(problems, path)) return false;
         }
     }
     DropOutput(files.NavFile);

@@ -1,6 +1,7 @@
 // The quality check in a conversion run (see QualityCheckRun.h).
 #include "run/QualityCheckRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,13 +27,15 @@ bool WriteText(const std::string& path, const std::string& text, ProblemSink& pr
 
 }  // namespace
 
-qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName) {
+qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName,
+                       std::int64_t decimateMs) {
     qc::QcSetup setup;
     setup.fileName = std::filesystem::path(bFileName).filename().string();
     const ObsHeaderRecord& h = files.ObsHeader;
     setup.markerName = h.markerName;
     setup.receiverType = h.receiverType;
-    setup.interval = files.ObsReader.EpochInterval();
+    setup.interval =
+        std::max<double>(files.ObsReader.EpochInterval(), static_cast<double>(decimateMs) / 1000.0);
     setup.dataPosition = {files.ObsReader.MeanX(), files.ObsReader.MeanY(),
                           files.ObsReader.MeanZ()};
     setup.headerPosition = {h.approxX, h.approxY, h.approxZ};

@@ -14,8 +14,10 @@ namespace kelvrant {
 
 /// The check's setup from a prepared observation run: the B-file reader's mean position and
 /// interval, the header's APPROX POSITION, marker and receiver, and the leap seconds of the
-/// ION file or, without one, of the leap-second table at the first epoch.
-qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName);
+/// ION file or, without one, of the leap-second table at the first epoch. A decimated run's
+/// interval is its step (`decimateMs`, 0 when not decimated) where that is longer.
+qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName,
+                       std::int64_t decimateMs);
 
 /// Writes the text and JSON reports asked for as `base` + ".qc.txt" / ".qc.json"; a failed
 /// write is reported with the file's name. False on any failure.

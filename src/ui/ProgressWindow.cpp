@@ -174,7 +174,8 @@ void ProgressWindow::OnWinShow() {
         context_.problems != nullptr ? *context_.problems : static_cast<ProblemSink&>(fallback_);
     check_.reset();
     if (context_.job.ObsRun && context_.job.Qc.Any()) {
-        check_.emplace(QcSetupFor(context_.files, context_.job.BFileName));
+        check_.emplace(
+            QcSetupFor(context_.files, context_.job.BFileName, context_.job.Editing.decimateMs));
         options.qualityCheck = &*check_;
     }
     worker_ = std::make_unique<ConversionThread>(context_.job, context_.files, problems, progress_,

@@ -197,6 +197,89 @@ TEST(compressed_output_e2e, compress_option_writes_archive_names_and_the_plain_c
     }
 }
 
+// Edited runs (split by day, decimated) in each version: every compressed piece comes back
+// as the same edited run's plain piece, under the piece's own name (RINEX 3 long names with
+// the piece's start, period and the decimated interval; one mixed navigation file per piece),
+// and the quality check counts exactly the epochs written.
+TEST(compressed_output_e2e, edited_pieces_come_back_as_the_plain_edited_pieces) {
+    if (test::SimulateExe().empty()) GTEST_SKIP() << "simulator not built";
+    test::TempDir dir;
+    // 23:00 to 01:00 across GPS midnight, every 10 s.
+    Convert(dir,
+            "--receiver GG24 --glonass --data-type 3 --interval 10 --start 255600 "
+            "--length 7200 --seed 11");
+    test::WriteFile(dir.File("k.ini"), kIni);
+    const auto run = [&dir](const std::string& version, const std::string& compress,
+                            const std::string& out) {
+        fs::create_directories(dir.path() / out);
+        std::vector<std::string> args{
+            test::KelvrantExe(), "-I",        "BSIMUA26.342", "ESIMUA26.342",
+            "SSIMUA26.342",      "ION26.342", "--config",     dir.File("k.ini"),
+            "--rinex",           version,     "-T",           out,
+            "--split",           "day",       "--decimate",   "30"};
+        if (compress.empty())
+            args.insert(args.end(), {"--qc"});
+        else
+            args.insert(args.end(), {"--compress", compress});
+        const auto r = test::RunProcess(args, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return Names(dir.path() / out);
+    };
+    struct Case {
+        const char* version;
+        std::vector<std::string> plainNames;  ///< sorted, without the check's report
+    };
+    const Case cases[] = {
+        {"2",
+         {"SIMU3420.26G", "SIMU3420.26N", "SIMU3420.26O", "SIMU3430.26G", "SIMU3430.26N",
+          "SIMU3430.26O"}},
+        {"3",
+         {"SIMU00XXX_R_20263422300_01H_30S_MO.rnx", "SIMU00XXX_R_20263422300_01H_MN.rnx",
+          "SIMU00XXX_R_20263430000_01H_30S_MO.rnx", "SIMU00XXX_R_20263430000_01H_MN.rnx"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("RINEX ") + c.version);
+        const std::string plainDir = std::string("plain") + c.version;
+        std::vector<std::string> names = run(c.version, "", plainDir);
+        // The check's report of the plain run: 2 h at 30 s.
+        const auto report = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+            return n.ends_with(".qc.txt");
+        });
+        ASSERT_NE(report, names.end());
+        EXPECT_NE(test::ReadFile(dir.File(plainDir + "/" + *report))
+                      .find("Epochs expected / present  : 240 / 240\n"),
+                  std::string::npos);
+        names.erase(report);
+        ASSERT_EQ(names, c.plainNames);
+        long epochs = 0;
+        for (const std::string& name : c.plainNames) {
+            if (!name.ends_with("O") && !name.ends_with("O.rnx")) continue;
+            const std::string text = test::ReadFile(dir.File(plainDir + "/" + name));
+            EXPECT_EQ(text.substr(0, 9), c.version[0] == '3' ? "     3.05" : "     2   ") << name;
+            const std::string mark = c.version[0] == '3' ? "\n>" : "\n 26 12  ";
+            for (std::size_t at = text.find(mark); at != std::string::npos;
+                 at = text.find(mark, at + 1))
+                ++epochs;
+        }
+        EXPECT_EQ(epochs, 240);
+        const std::string out = std::string(c.version) + "-crx.gz";
+        std::vector<std::string> expected;
+        for (const std::string& name : c.plainNames)
+            expected.push_back(CompressedName(name, true, true));
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(run(c.version, "crx.gz", out), expected);
+        for (const std::string& name : c.plainNames) {
+            SCOPED_TRACE(name);
+            const bool observation = name.ends_with("O") || name.ends_with("O.rnx");
+            const std::string plain = test::ReadFile(dir.File(plainDir + "/" + name));
+            const std::string back =
+                Restore(test::ReadFile(dir.File(out + "/" + CompressedName(name, true, true))),
+                        observation, true);
+            EXPECT_EQ(test::FirstDifference(WithoutDates(plain), WithoutDates(back)), "");
+        }
+    }
+}
+
 // A met log to the RINEX 3 met file, gzipped, under its long name (the records' span is not
 // known before they are read: period and frequency unspecified).
 TEST(compressed_output_e2e, met_log_to_a_gzipped_rinex3_met_file_with_a_long_name) {

@@ -1027,3 +1027,31 @@ TEST(e2e_edited, an_empty_piece_is_a_warning_not_a_file) {
         EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
     EXPECT_NE(r.out.find("gap342M.26O"), std::string::npos) << r.out;
 }
+
+// The same edits in RINEX 3: each day's piece of a decimated GPS+GLONASS session, with its own
+// mixed navigation file, gives the station back at every written epoch.
+TEST_F(e2e_rtklib, edited_rinex3_pieces_give_station_back) {
+    TempDir dir;
+    const SimulatedSession s =
+        Simulate(dir, {"--receiver", "GG24", "--glonass", "--start", "255600", "--length", "7200",
+                       "--interval", "10", "--seed", "11"});
+    const ProcessResult r = RunProcess(
+        {kelvrant::test::KelvrantExe(), "-I", s.bFile, s.eFile, s.sFile, s.ionFile, "--split",
+         "day", "--decimate", "30", "--rinex", "3", "-T", dir.path().string()},
+        {"KELVRANT_CONFIG=" + dir.File("k.ini")}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    for (const char* start : {"3422300", "3430000"}) {
+        const std::string stem = dir.File(std::string("KELV00XXX_R_2026") + start + "_01H_");
+        const std::string obs = ReadFile(stem + "30S_MO.rnx");
+        ASSERT_EQ(obs.substr(0, 9), "     3.05") << stem;
+        std::size_t epochs = 0;
+        for (std::size_t at = obs.find("\n>"); at != std::string::npos;
+             at = obs.find("\n>", at + 1))
+            ++epochs;
+        EXPECT_EQ(epochs, 120u) << stem;
+        std::string log;
+        const auto solutions =
+            SolveWithRtklib(dir, {stem + "30S_MO.rnx", stem + "MN.rnx"}, "5", log);
+        ExpectEveryEpochSolved(solutions, s.truth, epochs, log);
+    }
+}

@@ -9,6 +9,7 @@
 
 #include "ashtech/ByteOrder.h"
 #include "geo/Clock.h"
+#include "run/QualityCheckRun.h"
 #include "run/RunFiles.h"
 #include "support/BFileBuilder.h"
 #include "support/TestPaths.h"
@@ -126,23 +127,44 @@ TEST_F(WriteWorker, a_whole_run_is_published_with_every_epoch) {
     EXPECT_EQ(CountEpochLines(obs), 10);
 }
 
-// Edited files come out in plain RINEX 2 only: any other choice fails the run, nothing written.
-class EditedWriteWorker : public WriteWorker, public ::testing::WithParamInterface<int> {};
+// Edited files come out in the run's format, and the check sees the epochs kept; a run that
+// only checks writes nothing.
+struct EditedFormat {
+    const char* name;
+    int version;
+    bool gzip;
+    bool qcOnly;
+    std::string_view start;  ///< the file's first bytes; empty: no file
+};
 
-TEST_P(EditedWriteWorker, with_a_format_it_cannot_write_fails_and_writes_nothing) {
+class EditedWriteWorker : public WriteWorker, public ::testing::WithParamInterface<EditedFormat> {};
+
+TEST_P(EditedWriteWorker, writes_the_format_asked_for_and_checks_the_epochs_kept) {
+    const EditedFormat& c = GetParam();
     ASSERT_TRUE(Start(BFileOf(4)));
     job_.Editing.decimateMs = 60000;
-    if (GetParam() == 0) job_.Format.rinexVersion = 3;
-    if (GetParam() == 1) job_.Format.gzip = true;
-    if (GetParam() == 2) job_.Qc.only = true;
-    EXPECT_FALSE(RunConversionWorker(job_, files_, problems_, progress_));
+    job_.Format.rinexVersion = c.version;
+    job_.Format.gzip = c.gzip;
+    job_.Qc.only = c.qcOnly;
+    qc::QualityCheck check(QcSetupFor(files_, job_.BFileName, job_.Editing.decimateMs));
+    WorkerOptions options;
+    options.qualityCheck = &check;
+    EXPECT_TRUE(RunConversionWorker(job_, files_, problems_, progress_, options));
     EXPECT_TRUE(CloseRunFiles(files_));
-    ASSERT_FALSE(problems_.problems.empty());
-    EXPECT_EQ(problems_.problems.back().title, "Editing Not Available");
-    EXPECT_FALSE(std::filesystem::exists(job_.ObsFileName));
+    EXPECT_TRUE(problems_.problems.empty());
+    EXPECT_EQ(check.Finish().presentEpochs, 2) << "every other epoch of four";
+    if (c.start.empty()) {
+        EXPECT_FALSE(std::filesystem::exists(job_.ObsFileName));
+    } else {
+        EXPECT_TRUE(test::ReadFile(job_.ObsFileName).starts_with(c.start));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(rinex3_gzip_qc, EditedWriteWorker, ::testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(rinex3_gzip_qc, EditedWriteWorker,
+                         ::testing::Values(EditedFormat{"rinex3", 3, false, false, "     3.05"},
+                                           EditedFormat{"gzip", 2, true, false, "\x1f\x8b"},
+                                           EditedFormat{"qc_only", 2, false, true, ""}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(WriteWorker, without_navigation_outputs_the_ephemerides_are_not_read) {
     std::string efile = GlonassRecord(1, 3600, 1e-8);
