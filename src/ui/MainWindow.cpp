@@ -19,6 +19,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -44,6 +45,10 @@
 #include "ui/TimerIntervals.h"
 #include "ui/UsageWindow.h"
 #include "ui/UserSettings.h"
+#include "ui/WindowFit.h"
+#ifdef KELVRANT_HAVE_QCPLOT
+#include "qcplot/QcWindow.h"
+#endif
 
 namespace kelvrant {
 
@@ -225,6 +230,13 @@ void MainWindow::CreateActions() {
     recentSessionsMenu_ = mainMenuFile_->addMenu("Recent &Sessions");
     recentSessionsMenu_->setObjectName("RecentSessionsMenu");
     connect(mainMenuFile_, &QMenu::aboutToShow, this, &MainWindow::UpdateRecentSessionsMenu);
+    if (HasQualityCheckWindow()) {
+        lastQualityCheckItem_ = mainMenuFile_->addAction("Last &Quality Check");
+        lastQualityCheckItem_->setObjectName("LastQualityCheckMenuItem");
+        lastQualityCheckItem_->setStatusTip("Show the quality check of the last conversion again");
+        lastQualityCheckItem_->setEnabled(false);
+        connect(lastQualityCheckItem_, &QAction::triggered, this, &MainWindow::ShowQualityCheck);
+    }
     mainMenuFile_->addSeparator();
     QAction* exitItem = mainMenuFile_->addAction("E&xit");
     exitItem->setObjectName("ExitMenuItem");
@@ -495,13 +507,27 @@ void MainWindow::StartProgressWindow() {
         const std::vector<std::string>& titles = problems_->ReportedTitles();
         for (std::size_t i = problemsBefore; i < titles.size(); ++i)
             result.warnings << QString::fromStdString(titles[i]);
-        OnRunClosed(succeeded, result);
+        OnRunClosed(succeeded, result, form->QualitySummary());
     });
 }
 
-void MainWindow::OnRunClosed(bool succeeded, const RunResult& result) {
+void MainWindow::OnRunClosed(bool succeeded, const RunResult& result,
+                             const std::optional<qc::QcSummary>& quality) {
     if (!context_.job.ObsRun && !context_.job.MetRun) {
         ShowResult(result);
+        if (quality && result.ending == RunResult::Ending::kSucceeded) {
+            lastQualityCheck_ = quality;
+            const ConversionJob& job = context_.job;
+            lastQualityReport_ =
+                (job.ObsFileName.empty() ? job.BFileName : job.ObsFileName) + ".qc.txt";
+            if (lastQualityCheckItem_ != nullptr) lastQualityCheckItem_->setEnabled(true);
+            // A new check replaces the window of the one before.
+            if (qualityWindow_ != nullptr) {
+                qualityWindow_->close();
+                qualityWindow_ = nullptr;
+            }
+            ShowQualityCheck();
+        }
         return;
     }
     if (!succeeded) exitStatus_ = kExitRunFailed;
@@ -557,6 +583,35 @@ void MainWindow::UpdateRecentSessionsMenu() {
         connect(item, &QAction::triggered, this, [this, path] { OpenSession(path); });
     }
     recentSessionsMenu_->setEnabled(!recent.isEmpty());
+}
+
+bool MainWindow::HasQualityCheckWindow() {
+#ifdef KELVRANT_HAVE_QCPLOT
+    return true;
+#else
+    return false;
+#endif
+}
+
+void MainWindow::ShowQualityCheck() {
+#ifdef KELVRANT_HAVE_QCPLOT
+    if (!lastQualityCheck_) return;
+    if (qualityWindow_ == nullptr) {
+        auto* window = new qcplot::QcWindow(*lastQualityCheck_, lastQualityReport_, this);
+        // A window of its own beside the main window (its plots want the room), closed with it.
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        if (const QScreen* screen = this->screen()) {
+            const QRect free = screen->availableGeometry();
+            window->resize(window->size().boundedTo(
+                QSize(free.width() - kFrameAllowance, free.height() - kFrameAllowance)));
+        }
+        qualityWindow_ = window;
+    }
+    qualityWindow_->show();
+    qualityWindow_->raise();
+    qualityWindow_->activateWindow();
+#endif
 }
 
 bool MainWindow::OpenSession(const QString& path) {

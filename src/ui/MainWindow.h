@@ -13,9 +13,11 @@
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "qc/QcSummary.h"
 #include "ui/AppContext.h"
 #include "ui/ProblemWindow.h"
 #include "ui/RunResult.h"
@@ -132,6 +134,18 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     /// Rebuilds "Recent &Sessions" from the user's settings.
     void UpdateRecentSessionsMenu();
 
+    /// Whether this build has the quality check window (it needs Qt Charts).
+    static bool HasQualityCheckWindow();
+    /// The quality check of the last interactive conversion that had it on (none before).
+    [[nodiscard]] const qc::QcSummary* LastQualityCheck() const {
+        return lastQualityCheck_ ? &*lastQualityCheck_ : nullptr;
+    }
+    /// The quality check window while it is open, else null.
+    [[nodiscard]] QWidget* QualityCheckWindow() const { return qualityWindow_; }
+    /// Shows the last quality check in its window (File > "Last &Quality Check"); nothing
+    /// without one.
+    void ShowQualityCheck();
+
     // ProblemWindowHost
     [[nodiscard]] bool IsUnattended() const override;
     QWidget* MessageParent() override { return this; }
@@ -163,7 +177,8 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     void ReadConfiguration(bool unattended);
     void InstallBackgroundPicture();
     void StartProgressWindow();
-    void OnRunClosed(bool succeeded, const RunResult& result);
+    void OnRunClosed(bool succeeded, const RunResult& result,
+                     const std::optional<qc::QcSummary>& quality);
     void ShowResult(const RunResult& result);
     void OnFirstExposed();
 
@@ -192,6 +207,10 @@ class MainWindow : public QMainWindow, public ProblemWindowHost {
     QLabel* statusResult_ = nullptr;  ///< the last result line, kept under passing hints
     QPointer<QMdiSubWindow> resultWindow_;
     ResultPanel* resultPanel_ = nullptr;
+    QAction* lastQualityCheckItem_ = nullptr;  ///< null without the quality check window
+    std::optional<qc::QcSummary> lastQualityCheck_;
+    std::string lastQualityReport_;  ///< where "Save report…" starts
+    QPointer<QWidget> qualityWindow_;
     /// Where the restored placement put the frame; checked once the window manager has
     /// framed the window, which may have placed the inside there instead.
     QPoint restoredFramePos_;

@@ -222,6 +222,15 @@ ObsFileDialog::ObsFileDialog(AppContext& ctx, QWidget* parent)
     connect(compressComboBox_, &QComboBox::currentIndexChanged, this,
             &ObsFileDialog::OnOutputFormatChange);
 
+    // Off unless the user turned it on; the choice is the user's, not the configuration's.
+    qualityCheckBox_ = new QCheckBox(QStringLiteral("Quality check after conversion"), this);
+    qualityCheckBox_->setObjectName(QStringLiteral("QualityCheckCheckBox"));
+    qualityCheckBox_->setToolTip(
+        QStringLiteral("Check the observations while converting (completeness, gaps, cycle "
+                       "slips, multipath, signal strength), write <obsname>.qc.txt beside the "
+                       "outputs and show the check at the end"));
+    connect(qualityCheckBox_, &QCheckBox::toggled, this, &UserSettings::SetQualityCheck);
+
     auto* okBtn = new QPushButton(QStringLiteral("OK"), this);
     okBtn->setObjectName(QStringLiteral("OKBtn"));
     okBtn->setDefault(true);
@@ -240,6 +249,7 @@ ObsFileDialog::ObsFileDialog(AppContext& ctx, QWidget* parent)
     layout->addWidget(source);
     layout->addWidget(outputs);
     layout->addWidget(formatGroup);
+    layout->addWidget(qualityCheckBox_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -289,6 +299,10 @@ void ObsFileDialog::OnWinShow() {
     }
     placed_ = true;
     ShowFormat(ctx_.config.Settings().Output);
+    {
+        const QSignalBlocker block(qualityCheckBox_);
+        qualityCheckBox_->setChecked(UserSettings::QualityCheck());
+    }
     RefreshEdits();
     handedOver_ = false;
 }
@@ -450,6 +464,10 @@ void ObsFileDialog::OnOKBtnClick() {
     ctx_.job.Format = format;
     ctx_.job.ObsNamesAutomatic = names_[kObsFile] == derivedObs_ && names_[kNavFile] == derivedNav_;
     ctx_.config.Settings().Output = format;
+    // The check of this run only: a command line's --qc never reaches a conversion started
+    // here.
+    ctx_.job.Qc = QcRequest{};
+    ctx_.job.Qc.report = qualityCheckBox_->isChecked();
 
     ctx_.enableMenus(false);
     // A fresh record each run, so nothing of an earlier conversion stays in this one.

@@ -2,7 +2,8 @@
 // navigation conversion. The user names the B-file; leaving its edit finds the E-, S- and ION
 // files beside it and proposes the RINEX output names. OK asks before overwriting outputs,
 // checks the job and opens every file, completes the header records and hands over to the
-// header data window.
+// header data window. "Quality check after conversion" (remembered for the user) has the run
+// check the observations too and write <obsname>.qc.txt beside the outputs.
 #pragma once
 
 #include <QDialog>
@@ -122,6 +123,7 @@ class ObsFileDialog : public QDialog {
     QComboBox* compressComboBox_ = nullptr;
     QCheckBox* longNamesCheckBox_ = nullptr;
     QLineEdit* countryEdit_ = nullptr;
+    QCheckBox* qualityCheckBox_ = nullptr;
     OutputFormat shownFormat_;
     // The observation and navigation names as derived, to tell them from names the user gave.
     std::string derivedObs_;

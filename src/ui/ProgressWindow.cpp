@@ -173,9 +173,13 @@ void ProgressWindow::OnWinShow() {
     ProblemSink& problems =
         context_.problems != nullptr ? *context_.problems : static_cast<ProblemSink&>(fallback_);
     check_.reset();
-    if (context_.job.ObsRun && context_.job.Qc.Any()) {
-        check_.emplace(
-            QcSetupFor(context_.files, context_.job.BFileName, context_.job.Editing.decimateMs));
+    qualitySummary_.reset();
+    // Unattended: an observation run with --qc and the like. Interactive: an observation
+    // conversion whose file selection window had the check on (a met run never checks).
+    const ConversionJob& job = context_.job;
+    const bool interactive = !job.ObsRun && !job.MetRun;
+    if ((job.ObsRun || (interactive && !context_.files.MetInFile.IsOpen())) && job.Qc.Any()) {
+        check_.emplace(QcSetupFor(context_.files, job.BFileName, job.Editing.decimateMs));
         options.qualityCheck = &*check_;
     }
     worker_ = std::make_unique<ConversionThread>(context_.job, context_.files, problems, progress_,
@@ -246,6 +250,7 @@ void ProgressWindow::Finish() {
         ReleaseWorker(true);
     }
     bool checked = true;
+    std::string reportBase;  ///< the reports' name without ".qc.txt", when checked
     if (check_ && workerSucceeded_ && !cancelled_) {
         // The reports go beside the observation file (or where it would have gone).
         const ConversionJob& job = context_.job;
@@ -255,16 +260,19 @@ void ProgressWindow::Finish() {
 #endif
         ProblemSink& problems = context_.problems != nullptr ? *context_.problems
                                                              : static_cast<ProblemSink&>(fallback_);
-        qc::QcSummary summary;
-        checked = FinishQualityCheck(*check_, job.Qc,
-                                     job.ObsFileName.empty() ? job.BFileName : job.ObsFileName,
-                                     plots, problems, summary);
+        const std::string base = job.ObsFileName.empty() ? job.BFileName : job.ObsFileName;
+        qualitySummary_.emplace();
+        checked = FinishQualityCheck(*check_, job.Qc, base, plots, problems, *qualitySummary_);
+        reportBase = base;
     }
     check_.reset();
     // What was written is read before the files close (their names, the epoch index).
     result_ = RunResult::FromRun(context_.job, context_.files);
     // A run that only checks has no outputs to list.
     if (context_.job.Qc.only) result_.outputs.clear();
+    // The text report is one of the files written (MeasureOutputs finds whether it was).
+    if (!reportBase.empty() && (context_.job.Qc.report || context_.job.Qc.only))
+        result_.outputs.push_back({reportBase + ".qc.txt", -1});
     std::vector<std::string> failedOutputs;
     const bool closed = CloseRunFiles(context_.files, &failedOutputs);
     if (context_.problems != nullptr) {

@@ -84,6 +84,11 @@ class ProgressWindow : public QWidget {
     ProgressState& Progress() { return progress_; }
     /// What the run wrote; complete when runClosed is emitted.
     [[nodiscard]] const RunResult& Result() const { return result_; }
+    /// The quality check's summary of a run that converted everything it was asked for; none
+    /// without the check.
+    [[nodiscard]] const std::optional<qc::QcSummary>& QualitySummary() const {
+        return qualitySummary_;
+    }
 
   signals:
     /// The window has closed and the run's files are closed. `succeeded`: the worker ran to
@@ -103,8 +108,10 @@ class ProgressWindow : public QWidget {
     StderrProblemSink fallback_;  ///< when the context has no problem sink (a bare form)
     ProgressState progress_;
     std::unique_ptr<ConversionThread> worker_;
-    /// The quality check the command line asked for (--qc and the like), fed by the worker.
+    /// The quality check the command line (--qc and the like) or the file selection window
+    /// asked for, fed by the worker.
     std::optional<qc::QualityCheck> check_;
+    std::optional<qc::QcSummary> qualitySummary_;
     QFrame* progressPanel_ = nullptr;
     QProgressBar* outputProgressBar_ = nullptr;
     QLabel* precentLabel_ = nullptr;

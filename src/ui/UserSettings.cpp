@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kLastFolderKey = "Files/LastFolder";
 constexpr const char* kRecentKey = "Files/RecentSessions";
+constexpr const char* kQualityCheckKey = "Conversion/QualityCheck";
 
 QString& PathOverride() {
     static QString path;
@@ -60,6 +61,14 @@ void UserSettings::AddRecentSession(const QString& path) {
 
 void UserSettings::ClearRecentSessions() {
     Open().remove(kRecentKey);
+}
+
+bool UserSettings::QualityCheck() {
+    return Open().value(kQualityCheckKey, false).toBool();
+}
+
+void UserSettings::SetQualityCheck(bool on) {
+    Open().setValue(kQualityCheckKey, on);
 }
 
 BrowseLocation BrowseLocationFor(const std::string& fieldText, bool proposeName) {

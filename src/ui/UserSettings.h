@@ -1,7 +1,8 @@
 // What the desktop program remembers for the user between runs, apart from the header values
-// of Kelvrant.INI: the last folder a file was chosen in and the recent sessions. Kept in a
-// file of its own beside the user's other settings, so that a portable or shared Kelvrant.INI
-// never carries one user's file history.
+// of Kelvrant.INI: the last folder a file was chosen in, the recent sessions and whether a
+// conversion is followed by the quality check. Kept in a file of its own beside the user's
+// other settings, so that a portable or shared Kelvrant.INI never carries one user's file
+// history or preferences.
 #pragma once
 
 #include <QString>
@@ -32,6 +33,11 @@ class UserSettings {
     /// Puts `path` first in the recent sessions (once), dropping the oldest beyond 8.
     static void AddRecentSession(const QString& path);
     static void ClearRecentSessions();
+
+    /// Whether an interactive observation conversion is followed by the quality check (off
+    /// until the user turns it on).
+    static bool QualityCheck();
+    static void SetQualityCheck(bool on);
 };
 
 /// Where a browse dialog opens and which name it proposes.
