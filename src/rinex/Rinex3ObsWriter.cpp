@@ -121,7 +121,7 @@ Rinex3ObsWriter::Rinex3ObsWriter(TextSink& sink, const Rinex3ObsOptions& options
     text_.reserve(1 << 14);
 }
 
-void Rinex3ObsWriter::WriteHeader(const ObsHeaderRecord& r) {
+void Rinex3ObsWriter::Prepare(const ObsHeaderRecord& r) {
     mixed_ = r.systemLetter != 'G';
     const ObservablesPresent present = Present(r);
     gps_ = ChooseRinex3Codes(GnssSystem::kGps, options_.receiverModel, options_.dataType, present);
@@ -129,6 +129,10 @@ void Rinex3ObsWriter::WriteHeader(const ObsHeaderRecord& r) {
     if (mixed_)
         glonass_ = ChooseRinex3Codes(GnssSystem::kGlonass, options_.receiverModel,
                                      options_.dataType, present);
+}
+
+void Rinex3ObsWriter::WriteHeader(const ObsHeaderRecord& r) {
+    Prepare(r);
 
     HeaderLine(sink_,
                Format("%9.2f           %-20s%-20s", 3.05, "OBSERVATION DATA",

@@ -34,6 +34,8 @@ class Rinex3ObsWriter {
     Rinex3ObsWriter(TextSink& sink, const Rinex3ObsOptions& options);
 
     void WriteHeader(const ObsHeaderRecord& header);
+    /// Takes the header's system and codes for the epochs after it without writing it.
+    void Prepare(const ObsHeaderRecord& header);
     void WriteEpoch(const ObservationEpoch& epoch);
 
     /// The codes of a system as the header lists them (after WriteHeader).
