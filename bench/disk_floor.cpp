@@ -198,9 +198,21 @@ void Print(const char* name, const Best& b, double floor) {
                 b.failed ? "  (FAILED)" : "");
 }
 
+// The file without its PGM / RUN BY / DATE line, which dates the run.
+std::string Undated(const fs::path& p) {
+    std::string text = Contents(p);
+    const std::size_t label = text.find("PGM / RUN BY / DATE");
+    if (label == std::string::npos) return text;
+    const std::size_t start = text.rfind('\n', label);
+    const std::size_t end = text.find('\n', label);
+    text.erase(start == std::string::npos ? 0 : start + 1,
+               end == std::string::npos ? std::string::npos : end - start);
+    return text;
+}
+
 bool Identical(const fs::path& a, const fs::path& b) {
-    const std::string x = Contents(a);
-    return !x.empty() && x == Contents(b);
+    const std::string x = Undated(a);
+    return !x.empty() && x == Undated(b);
 }
 
 }  // namespace
