@@ -50,7 +50,8 @@ inline void PutPair(char* p, std::uint64_t v) {
 
 /// AppendFixed for a precision known when compiling: the same bytes, inlined into the
 /// observation lines. Values that fit their width take the short way; the rest (wider
-/// values, non-finite ones, huge ones) AppendFixed's.
+/// values, non-finite ones, huge ones) AppendFixed's. `out` must have room for
+/// kMaxFixedChars, also beyond the end returned.
 template <int Precision>
 inline char* AppendFixedAt(char* out, double value, int width) {
     static_assert(Precision >= 1 && Precision <= 9);
@@ -83,6 +84,11 @@ inline char* AppendFixedAt(char* out, double value, int width) {
     if (room < 1 || room > 19 || integral >= kPow10[room])
         return AppendFixed(out, value, width, Precision);
     auto fraction = static_cast<std::uint32_t>(scaled % kPow10[Precision]);
+    // Blanks first (one store for the usual widths), then the text over their end.
+    if (width <= 16)
+        std::memcpy(out, "                ", 16);
+    else
+        std::memset(out, ' ', static_cast<std::size_t>(width));
     char* p = out + width;
     for (int left = Precision; left >= 2; left -= 2) {
         p -= 2;
@@ -91,19 +97,25 @@ inline char* AppendFixedAt(char* out, double value, int width) {
     }
     if constexpr (Precision % 2 == 1) *--p = static_cast<char>('0' + fraction);
     *--p = '.';
-    while (integral >= 100) {
+    // 32-bit division is the cheaper one; the values of observations nearly always fit.
+    while (integral > 0xFFFFFFFFU) {
         p -= 2;
         PutPair(p, integral % 100);
         integral /= 100;
     }
-    if (integral >= 10) {
+    auto small = static_cast<std::uint32_t>(integral);
+    while (small >= 100) {
         p -= 2;
-        PutPair(p, integral);
+        PutPair(p, small % 100);
+        small /= 100;
+    }
+    if (small >= 10) {
+        p -= 2;
+        PutPair(p, small);
     } else {
-        *--p = static_cast<char>('0' + integral);
+        *--p = static_cast<char>('0' + small);
     }
     if (negative) *--p = '-';
-    std::memset(out, ' ', static_cast<std::size_t>(p - out));
     return out + width;
 }
 
