@@ -49,7 +49,8 @@ EpochBlocks::EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterF
     blocks_.resize(static_cast<std::size_t>(2 * threads + 2));
     for (Block& b : blocks_)
         b.epochs.resize(kEpochsPerBlock);
-    for (int t = 0; t < threads; ++t) {
+    // One formatter more, for the converting thread when it would otherwise wait.
+    for (int t = 0; t <= threads; ++t) {
         sinks_.push_back(std::make_unique<BufferSink>());
         formatters_.push_back(factory(*sinks_.back()));
     }
@@ -75,7 +76,16 @@ ObservationEpoch& EpochBlocks::Next() {
     Block& b = blocks_[filling_ % blocks_.size()];
     if (!holding_) {
         std::unique_lock lock(mutex_);
-        written_.wait(lock, [&] { return b.state == State::kFree; });
+        for (;;) {
+            written_.wait(lock, [&] { return b.state == State::kFree || !queue_.empty(); });
+            if (b.state == State::kFree) break;
+            // Every block is taken: rather than wait, format one waiting for a formatter.
+            const std::size_t index = queue_.front();
+            queue_.pop_front();
+            lock.unlock();
+            FormatBlock(index, *sinks_.back(), formatters_.back());
+            lock.lock();
+        }
         holding_ = true;
         b.count = 0;
     }
@@ -125,18 +135,22 @@ void EpochBlocks::FormatLoop(BufferSink& sink, const EpochFormatter& format) {
             index = queue_.front();
             queue_.pop_front();
         }
-        Block& b = blocks_[index];
-        b.bytes.clear();
-        sink.Into(&b.bytes);
-        for (std::size_t i = 0; i < b.count; ++i)
-            format(b.epochs[i]);
-        sink.Into(nullptr);
-        {
-            std::lock_guard lock(mutex_);
-            b.state = State::kFormatted;
-        }
-        ready_.notify_one();
+        FormatBlock(index, sink, format);
     }
+}
+
+void EpochBlocks::FormatBlock(std::size_t index, BufferSink& sink, const EpochFormatter& format) {
+    Block& b = blocks_[index];
+    b.bytes.clear();
+    sink.Into(&b.bytes);
+    for (std::size_t i = 0; i < b.count; ++i)
+        format(b.epochs[i]);
+    sink.Into(nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        b.state = State::kFormatted;
+    }
+    ready_.notify_one();
 }
 
 void EpochBlocks::WriteLoop() {

@@ -1,7 +1,8 @@
 // Observation output spread over the cores. The caller converts epochs in order (conversion
 // carries state from one epoch to the next) straight into blocks of reused epochs; worker
 // threads format whole blocks into byte buffers, each with its own writer; one thread hands the
-// buffers to the output in their order. The bytes are those the writer gives epoch by epoch:
+// buffers to the output in their order; the converting thread formats a block too when it
+// would otherwise wait for one. The bytes are those the writer gives epoch by epoch:
 // a writer keeps no state from one epoch to the next once its header is known.
 #pragma once
 
@@ -40,8 +41,8 @@ class EpochBlocks {
     EpochBlocks(const EpochBlocks&) = delete;
     EpochBlocks& operator=(const EpochBlocks&) = delete;
 
-    /// The epoch to fill next; it holds whatever an earlier epoch left in it. Waits while every
-    /// block is still being formatted or written.
+    /// The epoch to fill next; it holds whatever an earlier epoch left in it. While every
+    /// block is still being formatted or written, formats waiting blocks itself, or waits.
     ObservationEpoch& Next();
     /// The epoch Next() gave is complete: it will be written after the ones before it.
     void Commit();
@@ -63,6 +64,7 @@ class EpochBlocks {
 
     void HandOver();
     void FormatLoop(BufferSink& sink, const EpochFormatter& format);
+    void FormatBlock(std::size_t index, BufferSink& sink, const EpochFormatter& format);
     void WriteLoop();
 
     TextSink& out_;
