@@ -4,6 +4,8 @@
 //   kelvrant  the real program converting the B-file and E-file to RINEX 2,
 //   single    the same with the formatting on the converting thread (KELVRANT_FORMAT_THREADS=0),
 //   floor     `cat B-file >/dev/null; cat RINEX > file` on the same files,
+//   +fsync    the floor waiting for the copy to reach the disk (`sync file`), as the program
+//             fsyncs its outputs before it renames them to their final names,
 // and prints each best wall time, its CPU time and peak resident set, and the ratio to the
 // floor. The threaded and the single-threaded observation files must be identical, byte for
 // byte (also in RINEX 3); a 1-hour GPS+GLONASS session shows whether the peak memory grows with
@@ -175,11 +177,14 @@ ChildRun Convert(const Session& s, const std::string& exe, const std::string& ob
     return Run(argv, s.dir, env);
 }
 
-// Reading the download and writing the RINEX the program wrote, nothing else.
-ChildRun Floor(const Session& s) {
-    return Run(
-        {"/bin/sh", "-c", "cat \"$0\" >/dev/null; cat day.obs > floor.obs", s.bfile.string()},
-        s.dir);
+// Reading the download and writing the RINEX the program wrote, nothing else; `durable` also
+// waits for the copy to reach the disk, as the program does before publishing its outputs.
+ChildRun Floor(const Session& s, bool durable = false) {
+    return Run({"/bin/sh", "-c",
+                durable ? "cat \"$0\" >/dev/null; cat day.obs > floor.obs; sync floor.obs"
+                        : "cat \"$0\" >/dev/null; cat day.obs > floor.obs",
+                s.bfile.string()},
+               s.dir);
 }
 
 struct Best {
@@ -236,11 +241,13 @@ int main(int argc, char** argv) {
         Best threaded;
         Best single;
         Best floor;
+        Best synced;
         Best before;
         for (int i = 0; i < runs; ++i) {
             threaded.Add(Convert(s, mine, "day.obs"));
             single.Add(Convert(s, mine, "single.obs", {"KELVRANT_FORMAT_THREADS=0"}));
             floor.Add(Floor(s));
+            synced.Add(Floor(s, true));
             if (!other.empty()) before.Add(Convert(s, other, "other.obs"));
         }
         const bool same2 = Identical(s.dir / "day.obs", s.dir / "single.obs");
@@ -254,12 +261,14 @@ int main(int argc, char** argv) {
         Print("kelvrant", threaded, f);
         Print("single", single, f);
         Print("floor", floor, f);
+        Print("+fsync", synced, f);
         if (!other.empty()) Print("other", before, f);
         std::printf("  threaded and single-threaded output identical: RINEX 2 %s, RINEX 3 %s%s\n",
                     same2 ? "yes" : "NO", same3 ? "yes" : "NO",
                     other.empty() ? "" : (sameOther ? "; other build's too" : "; other's DIFFERS"));
-        std::printf("  goal <= 2.0x floor: %s\n",
-                    threaded.run.seconds <= 2.0 * f ? "met" : "NOT met");
+        std::printf("  goal <= 2.0x floor: %s; against the floor with fsync: %.2fx\n",
+                    threaded.run.seconds <= 2.0 * f ? "met" : "NOT met",
+                    threaded.run.seconds / synced.run.seconds);
         ok = ok && same2 && same3 && sameOther && !threaded.failed && !single.failed;
         dayPeak = std::max(dayPeak, threaded.run.peakRssMb);
     }
