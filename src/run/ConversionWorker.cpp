@@ -173,14 +173,14 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
     auto converted = std::make_unique<ObservationEpoch>();
     // Formatting, the most of a run's work, goes to other threads when there are cores for it.
     std::optional<EpochBlocks> blocks;
-    if (const int threads = EpochFormatThreads(); write && threads > 0) {
-        blocks.emplace(path.Top(), threads, [&](TextSink& sink) -> EpochFormatter {
-            auto own = std::make_shared<EpochWriter>(sink, writerOptions, job.Format,
-                                                     files.ObsReader.Header(), channels);
-            own->Prepare(files.ObsHeader);
-            return [own](const ObservationEpoch& e) { own->WriteEpoch(e); };
-        });
-    }
+    const auto makeWriter = [&](TextSink& sink) -> EpochFormatter {
+        auto own = std::make_shared<EpochWriter>(sink, writerOptions, job.Format,
+                                                 files.ObsReader.Header(), channels);
+        own->Prepare(files.ObsHeader);
+        return [own](const ObservationEpoch& e) { own->WriteEpoch(e); };
+    };
+    if (const int threads = EpochFormatThreads(); write && threads > 0)
+        blocks.emplace(path.Top(), threads, makeWriter, ::fileno(files.ObsFile.file));
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
+
 namespace kelvrant {
 namespace {
 
@@ -13,6 +15,18 @@ namespace {
 // that all blocks of a run stay within a few megabytes.
 constexpr std::size_t kEpochsPerBlock = 256;
 constexpr int kMaxFormatThreads = 16;
+// Bytes written between two requests to start writing the file's pages to the disk.
+constexpr std::size_t kWritebackStep = std::size_t{16} << 20;
+
+// Starts writing the file's dirty pages without waiting for them (a hint: errors are the
+// final fsync's to report).
+void StartWriteback(int fd) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (fd >= 0) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+#endif
+}
 
 }  // namespace
 
@@ -41,8 +55,9 @@ class EpochBlocks::BufferSink final : public TextSink {
     std::string* target_ = nullptr;
 };
 
-EpochBlocks::EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory)
-    : out_(out) {
+EpochBlocks::EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory,
+                         int writeback)
+    : out_(out), writeback_(writeback) {
     const int threads = std::max(1, formatThreads);
     // Two blocks a formatter keeps every formatter busy while the writer and the converting
     // thread each hold one.
@@ -154,6 +169,7 @@ void EpochBlocks::FormatBlock(std::size_t index, BufferSink& sink, const EpochFo
 }
 
 void EpochBlocks::WriteLoop() {
+    std::size_t unsent = 0;
     for (std::size_t next = 0;; ++next) {
         Block& b = blocks_[next % blocks_.size()];
         {
@@ -164,6 +180,11 @@ void EpochBlocks::WriteLoop() {
         }
         out_.Write(b.bytes);
         if (out_.Failed()) failed_.store(true, std::memory_order_relaxed);
+        unsent += b.bytes.size();
+        if (unsent >= kWritebackStep) {
+            StartWriteback(writeback_);
+            unsent = 0;
+        }
         {
             std::lock_guard lock(mutex_);
             b.state = State::kFree;

@@ -34,8 +34,11 @@ int EpochFormatThreads();
 class EpochBlocks {
   public:
     /// Starts `formatThreads` (at least 1) formatting threads and the thread writing to `out`.
-    /// The formatters are made here, on the calling thread.
-    EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory);
+    /// The formatters are made here, on the calling thread. With a file descriptor
+    /// `writeback`, what reached that file is sent on to the disk while the run goes on, so
+    /// that the fsync before publishing finds little left to write.
+    EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory,
+                int writeback = -1);
     /// Finishes (see Finish).
     ~EpochBlocks();
     EpochBlocks(const EpochBlocks&) = delete;
@@ -68,6 +71,7 @@ class EpochBlocks {
     void WriteLoop();
 
     TextSink& out_;
+    int writeback_;
     std::vector<Block> blocks_;
     std::size_t filling_ = 0;  ///< sequence number of the block being filled
     bool holding_ = false;     ///< the block being filled is ours (free when taken)
