@@ -2,8 +2,10 @@
 // of printf's "%W.Pf" and "%Wld" / "%0Wld" forms without a printf call.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace kelvrant {
 
@@ -15,6 +17,107 @@ inline constexpr std::size_t kMaxFixedChars = 340;
 /// values and negative zero, "nan"/"-nan"/"inf"/"-inf" for non-finite values) and returns
 /// the end. `precision` 0..9, `width` 0..20; `out` must have room for kMaxFixedChars.
 char* AppendFixed(char* out, double value, int width, int precision);
+
+namespace fixed_detail {
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+inline constexpr std::uint64_t kPow10[20] = {1ULL,
+                                             10ULL,
+                                             100ULL,
+                                             1000ULL,
+                                             10000ULL,
+                                             100000ULL,
+                                             1000000ULL,
+                                             10000000ULL,
+                                             100000000ULL,
+                                             1000000000ULL,
+                                             10000000000ULL,
+                                             100000000000ULL,
+                                             1000000000000ULL,
+                                             10000000000000ULL,
+                                             100000000000000ULL,
+                                             1000000000000000ULL,
+                                             10000000000000000ULL,
+                                             100000000000000000ULL,
+                                             1000000000000000000ULL,
+                                             10000000000000000000ULL};
+inline void PutPair(char* p, std::uint64_t v) {
+    std::memcpy(p, &kDigitPairs[v * 2], 2);
+}
+}  // namespace fixed_detail
+
+/// AppendFixed for a precision known when compiling: the same bytes, inlined into the
+/// observation lines. Values that fit their width take the short way; the rest (wider
+/// values, non-finite ones, huge ones) AppendFixed's. `out` must have room for
+/// kMaxFixedChars, also beyond the end returned.
+template <int Precision>
+inline char* AppendFixedAt(char* out, double value, int width) {
+    static_assert(Precision >= 1 && Precision <= 9);
+    using namespace fixed_detail;
+    // Bits needed to hold 10^Precision, so that a fraction scaled by it stays within 64 bits.
+    constexpr int kBits = Precision * 3 + (Precision + 2) / 3;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const bool negative = (bits >> 63) != 0;
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const int e = biased - 1023;
+    const int k = 52 - e;  // fraction bits of the value
+    std::uint64_t scaled = 0;
+    // Zero, subnormals and values below half a unit of the last digit round to zero.
+    if (biased != 0 && e + 1 > -(kBits + 1)) {
+        if (k < 1 || k + kBits > 63 || e + 1 + kBits > 63)
+            return AppendFixed(out, value, width, Precision);
+        // Exactly as printf rounds the binary value: to nearest, ties to even.
+        const std::uint64_t mantissa =
+            (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+        const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
+        const std::uint64_t fraction = (mantissa & mask) * kPow10[Precision];
+        scaled = (mantissa >> k) * kPow10[Precision] + (fraction >> k);
+        const std::uint64_t rest = fraction & mask;
+        const std::uint64_t half = std::uint64_t{1} << (k - 1);
+        if (rest > half || (rest == half && (scaled & 1) != 0)) ++scaled;
+    }
+    // Written backwards from the end of the field; it must hold sign, digits and point.
+    const int room = width - Precision - 1 - (negative ? 1 : 0);
+    std::uint64_t integral = scaled / kPow10[Precision];
+    if (room < 1 || room > 19 || integral >= kPow10[room])
+        return AppendFixed(out, value, width, Precision);
+    auto fraction = static_cast<std::uint32_t>(scaled % kPow10[Precision]);
+    // Blanks first (one store for the usual widths), then the text over their end.
+    if (width <= 16)
+        std::memcpy(out, "                ", 16);
+    else
+        std::memset(out, ' ', static_cast<std::size_t>(width));
+    char* p = out + width;
+    for (int left = Precision; left >= 2; left -= 2) {
+        p -= 2;
+        PutPair(p, fraction % 100);
+        fraction /= 100;
+    }
+    if constexpr (Precision % 2 == 1) *--p = static_cast<char>('0' + fraction);
+    *--p = '.';
+    // 32-bit division is the cheaper one; the values of observations nearly always fit.
+    while (integral > 0xFFFFFFFFU) {
+        p -= 2;
+        PutPair(p, integral % 100);
+        integral /= 100;
+    }
+    auto small = static_cast<std::uint32_t>(integral);
+    while (small >= 100) {
+        p -= 2;
+        PutPair(p, small % 100);
+        small /= 100;
+    }
+    if (small >= 10) {
+        p -= 2;
+        PutPair(p, small);
+    } else {
+        *--p = static_cast<char>('0' + small);
+    }
+    if (negative) *--p = '-';
+    return out + width;
+}
 
 /// Writes `value` as printf's "%<width>ld" (zeroPad false) or "%0<width>ld" (zeroPad true)
 /// does and returns the end. `width` 0..20; `out` must have room for 21 characters.

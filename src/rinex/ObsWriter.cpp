@@ -280,7 +280,7 @@ void ObsWriter::WriteObservationLines(const SatelliteObservations& satellite) {
     char* p = line;
     for (int f = 0; f < observableCount_; ++f) {
         const Observation& o = satellite[observables_[static_cast<std::size_t>(f)]];
-        p = AppendFixed(p, o.value, 14, 3);
+        p = AppendFixedAt<3>(p, o.value, 14);
         *p++ = Digit(o.lossOfLock);
         *p++ = Digit(o.strength);
         if (p - line > 70) {

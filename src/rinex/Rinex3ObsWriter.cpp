@@ -234,7 +234,7 @@ void Rinex3ObsWriter::AppendSatellite(std::string& text, const SatelliteObservat
         if (value == 0.0) {
             p = std::fill_n(p, 14, ' ');
         } else {
-            p = AppendFixed(p, std::abs(value) < 0.0005 ? 0.0 : value, 14, 3);
+            p = AppendFixedAt<3>(p, std::abs(value) < 0.0005 ? 0.0 : value, 14);
         }
         char lli = ' ';
         char ssi = ' ';

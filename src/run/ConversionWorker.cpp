@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <thread>
 
 #include "ashtech/MetLogReader.h"
@@ -21,6 +23,7 @@
 #include "rinex/Rinex3ObsWriter.h"
 #include "rinex/TextSink.h"
 #include "run/EditedOutput.h"
+#include "run/EpochBlocks.h"
 #include "run/HeaderFill.h"
 #include "run/LongNames.h"
 #include "run/OutputChain.h"
@@ -106,16 +109,33 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
     EpochRecord epoch;
     auto satellites = std::make_unique<SatelliteSlots>();
     auto converted = std::make_unique<ObservationEpoch>();
+    // Formatting, the most of a run's work, goes to other threads when there are cores for it.
+    std::optional<EpochBlocks> blocks;
+    const auto makeWriter = [&](TextSink& sink) -> EpochFormatter {
+        auto own = std::make_shared<EpochWriter>(sink, writerOptions, job.Format,
+                                                 files.ObsReader.Header(), channels);
+        own->Prepare(files.ObsHeader);
+        return [own](const ObservationEpoch& e) { own->WriteEpoch(e); };
+    };
+    if (const int threads = EpochFormatThreads(); write && threads > 0)
+        blocks.emplace(path.Top(), threads, makeWriter, ::fileno(files.ObsFile.file));
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
-        converter.Convert(epoch, *satellites, *converted);
-        if (check != nullptr) check->AddEpoch(*converted);
+        ObservationEpoch& out = blocks ? blocks->Next() : *converted;
+        converter.Convert(epoch, *satellites, out);
+        if (check != nullptr) check->AddEpoch(out);
         if (!write) continue;
-        writer.WriteEpoch(*converted);
+        if (blocks) {
+            blocks->Commit();
+            if (blocks->Failed()) break;
+            continue;
+        }
+        writer.WriteEpoch(out);
         if (path.Failed()) break;
     }
+    if (blocks) blocks->Finish();
     return !write || FinishOutput(problems, path);
 }
 

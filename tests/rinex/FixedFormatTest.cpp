@@ -96,6 +96,34 @@ TEST(fixed_format, matches_printf_for_every_writer_format) {
     EXPECT_EQ(failures, 0);
 }
 
+// The inlined forms of a precision fixed when compiling, in the widths the writers use and
+// in widths the values overflow.
+template <int P>
+int InlineFailures(const std::vector<double>& values, int width) {
+    int failures = 0;
+    for (double v : values) {
+        char buf[kMaxFixedChars + 32];
+        const std::string actual(buf, AppendFixedAt<P>(buf, v, width));
+        const std::string expected = Printf(v, width, P);
+        if (expected != actual && ++failures < 10)
+            ADD_FAILURE() << std::hexfloat << v << " %" << width << "." << P << "f: printf '"
+                          << expected << "' inline '" << actual << "'";
+    }
+    return failures;
+}
+
+TEST(fixed_format, inline_forms_match_printf) {
+    const std::vector<double> values = SampleValues();
+    int failures = 0;
+    for (int width : {14, 16, 5, 0}) {
+        failures += InlineFailures<3>(values, width);
+        failures += InlineFailures<1>(values, width);
+        failures += InlineFailures<4>(values, width);
+        failures += InlineFailures<9>(values, width);
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 TEST(fixed_format, widens_instead_of_cutting) {
     EXPECT_EQ(Fast(-1e20, 14, 3), "-100000000000000000000.000");
     EXPECT_EQ(Fast(DBL_MAX, 12, 9).size(), 309u + 10u);
