@@ -15,11 +15,6 @@
 // Usage: bench_disk_floor [runs] [other-kelvrant] (default 3 runs, best wall time reported).
 // With another build of the program (an earlier one, say), it converts the same days in the
 // same turns, so that before and after come from one run.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,76 +25,20 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "ChildProcess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ChildRun {
-    int status = -1;          ///< exit status, or 128 + signal, or -1 when it did not start
-    double seconds = 0.0;     ///< wall time
-    double cpuSeconds = 0.0;  ///< user + system time
-    double peakRssMb = 0.0;
-};
+using bench::ChildRun;
+using bench::FileMb;
+using bench::Session;
 
-double Seconds(const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
-}
-
-// Runs argv in `workDir` without a display, with `extraEnv` added, output to `logFile`.
+// Runs argv in `workDir` without a display, with `extraEnv` added, output to run.log there.
 ChildRun Run(const std::vector<std::string>& argv, const fs::path& workDir,
              const std::vector<std::string>& extraEnv = {}) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry(*e);
-        if (entry.starts_with("DISPLAY=") || entry.starts_with("WAYLAND_DISPLAY=") ||
-            entry.starts_with("KELVRANT_FORMAT_THREADS="))
-            continue;
-        env.push_back(entry);
-    }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> cargv;
-    for (const auto& a : argv)
-        cargv.push_back(const_cast<char*>(a.c_str()));
-    cargv.push_back(nullptr);
-    std::vector<char*> cenv;
-    for (auto& e : env)
-        cenv.push_back(e.data());
-    cenv.push_back(nullptr);
-    const std::string log = (workDir / "run.log").string();
-
-    ChildRun result;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) return result;
-    if (pid == 0) {
-        const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-        }
-        const int devnull = ::open("/dev/null", O_RDONLY);
-        if (devnull >= 0) ::dup2(devnull, 0);
-        if (::chdir(workDir.c_str()) != 0) ::_exit(126);
-        ::execve(cargv[0], cargv.data(), cenv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-    result.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    return result;
-}
-
-double FileMb(const fs::path& p) {
-    std::error_code ec;
-    const auto size = fs::file_size(p, ec);
-    return ec ? 0.0 : static_cast<double>(size) / 1e6;
+    return bench::Run(argv, workDir.string(), (workDir / "run.log").string(), extraEnv);
 }
 
 std::string Contents(const fs::path& p) {
@@ -107,53 +46,10 @@ std::string Contents(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct Session {
-    std::string title;
-    fs::path dir;
-    fs::path bfile;
-    fs::path efile;
-};
-
 // A session in its own directory, simulated unless it is there already.
 bool Simulate(const std::string& title, long length, bool glonass, Session& s) {
-    s.title = title;
-    s.dir = fs::temp_directory_path() /
-            ("kelvrant_floor_" + std::to_string(length) + (glonass ? "_gr" : "_g"));
-    s.bfile = s.dir / "BKELVA26.225";
-    s.efile = s.dir / "EKELVA26.225";
-    const fs::path done = s.dir / "simulated";
-    if (fs::exists(done) && fs::exists(s.bfile) && fs::exists(s.efile)) return true;
-    std::error_code ec;
-    fs::create_directories(s.dir, ec);
-    const std::string simulate = KELVRANT_SIMULATE_EXE;
-    if (simulate.empty()) {
-        std::fprintf(stderr, "the session simulator is not built\n");
-        return false;
-    }
-    std::printf("simulating %s into %s ...\n", title.c_str(), s.dir.string().c_str());
-    std::fflush(stdout);
-    std::vector<std::string> argv = {simulate,
-                                     "--receiver",
-                                     "G12",
-                                     "--data-type",
-                                     "3",
-                                     "--length",
-                                     std::to_string(length),
-                                     "--interval",
-                                     "1",
-                                     "--out",
-                                     s.dir.string(),
-                                     "--name",
-                                     "KELVA26.225"};
-    if (glonass) argv.emplace_back("--glonass");
-    const ChildRun r = Run(argv, s.dir);
-    if (r.status != 0 || !fs::exists(s.bfile)) {
-        std::fprintf(stderr, "the simulator failed (status %d), see %s\n", r.status,
-                     (s.dir / "run.log").string().c_str());
-        return false;
-    }
-    std::ofstream(done).put('\n');
-    return true;
+    return bench::Simulate("kelvrant_floor_" + std::to_string(length) + (glonass ? "_gr" : "_g"),
+                           title, length, glonass, s);
 }
 
 ChildRun Convert(const Session& s, const std::string& exe, const std::string& obs,
