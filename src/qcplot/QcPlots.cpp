@@ -199,6 +199,9 @@ std::unique_ptr<QChart> Availability(const qc::QcSummary& q) {
         lower->append(a, -0.5);
         lower->append(b, -0.5);
         auto* area = new QAreaSeries(upper, lower);
+        // The area draws its two edges but does not own them: they go with it.
+        upper->setParent(area);
+        lower->setParent(area);
         area->setName("data gap (no epoch)");
         area->setColor(QColor(250, 200, 200));
         area->setBorderColor(QColor(220, 120, 120));
