@@ -138,6 +138,21 @@ std::string Restore(const std::string& bytes, bool compact, bool gzip) {
     return back;
 }
 
+// Converts the simulated session of `dir` in RINEX `version` into the folder `out` with the
+// extra options; the names written there.
+std::vector<std::string> ConvertInto(const test::TempDir& dir, const std::string& version,
+                                     const std::string& out, std::vector<std::string> extra) {
+    fs::create_directories(dir.path() / out);
+    std::vector<std::string> args{
+        test::KelvrantExe(), "-I",        "BSIMUA26.342", "ESIMUA26.342",
+        "SSIMUA26.342",      "ION26.342", "--config",     dir.File("k.ini"),
+        "--rinex",           version,     "-T",           out};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const auto r = test::RunProcess(args, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return Names(dir.path() / out);
+}
+
 // Every output of a run in each version and compression comes back as the plain run's file,
 // under the archive's name for it: RINEX 2 short names (.26D, .gz) and RINEX 3 long names
 // (_MO.crx.gz, _MN.rnx.gz), one mixed navigation file for RINEX 3.
@@ -150,15 +165,9 @@ TEST(compressed_output_e2e, compress_option_writes_archive_names_and_the_plain_c
     test::WriteFile(dir.File("k.ini"), kIni);
     const auto run = [&dir](const std::string& version, const std::string& compress,
                             const std::string& out) {
-        fs::create_directories(dir.path() / out);
-        std::vector<std::string> args{
-            test::KelvrantExe(), "-I",        "BSIMUA26.342", "ESIMUA26.342",
-            "SSIMUA26.342",      "ION26.342", "--config",     dir.File("k.ini"),
-            "--rinex",           version,     "-T",           out};
-        if (!compress.empty()) args.insert(args.end(), {"--compress", compress});
-        const auto r = test::RunProcess(args, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return Names(dir.path() / out);
+        std::vector<std::string> extra;
+        if (!compress.empty()) extra = {"--compress", compress};
+        return ConvertInto(dir, version, out, extra);
     };
     struct Case {
         const char* version;
@@ -211,19 +220,12 @@ TEST(compressed_output_e2e, edited_pieces_come_back_as_the_plain_edited_pieces) 
     test::WriteFile(dir.File("k.ini"), kIni);
     const auto run = [&dir](const std::string& version, const std::string& compress,
                             const std::string& out) {
-        fs::create_directories(dir.path() / out);
-        std::vector<std::string> args{
-            test::KelvrantExe(), "-I",        "BSIMUA26.342", "ESIMUA26.342",
-            "SSIMUA26.342",      "ION26.342", "--config",     dir.File("k.ini"),
-            "--rinex",           version,     "-T",           out,
-            "--split",           "day",       "--decimate",   "30"};
+        std::vector<std::string> extra{"--split", "day", "--decimate", "30"};
         if (compress.empty())
-            args.insert(args.end(), {"--qc"});
+            extra.emplace_back("--qc");
         else
-            args.insert(args.end(), {"--compress", compress});
-        const auto r = test::RunProcess(args, {}, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path());
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return Names(dir.path() / out);
+            extra.insert(extra.end(), {"--compress", compress});
+        return ConvertInto(dir, version, out, extra);
     };
     struct Case {
         const char* version;
