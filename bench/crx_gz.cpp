@@ -6,8 +6,6 @@
 //
 // Usage: bench_crx_gz [runs] (default 5; the best run is reported)
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "geo/Clock.h"
 #include "rinex/CompactRinexEncoder.h"
 #include "rinex/GzipSink.h"
@@ -37,36 +36,6 @@ double CpuSeconds() {
     ::getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-// Runs a program in `dir` without a display; its output goes to `log`. Returns wall seconds,
-// or a negative value when it failed; `cpu`, when given, gets its CPU seconds (all threads).
-double Run(const std::vector<std::string>& argv, const fs::path& dir, const fs::path& log,
-           double* cpu = nullptr) {
-    const auto start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) return -1.0;
-    if (pid == 0) {
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
-        if (std::freopen(log.c_str(), "w", stdout) == nullptr) ::_exit(126);
-        if (::dup2(::fileno(stdout), 2) < 0) ::_exit(126);
-        if (::chdir(dir.c_str()) != 0) ::_exit(126);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage used{};
-    ::wait4(pid, &status, 0, &used);
-    const double seconds = Since(start);
-    if (cpu != nullptr)
-        *cpu = static_cast<double>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
-               static_cast<double>(used.ru_utime.tv_usec + used.ru_stime.tv_usec) * 1e-6;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
 }
 
 std::string ReadAll(const fs::path& p) {
@@ -135,23 +104,19 @@ Compressed Compress(const std::string& rinex, const fs::path& out, int level) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const fs::path dir = fs::temp_directory_path() / "kelvrant_convert_86400";
-    const fs::path bfile = dir / "BKELVA26.225";
-    const fs::path efile = dir / "EKELVA26.225";
-    fs::create_directories(dir);
-    if (!fs::exists(bfile)) {
-        std::printf("simulating a 24-hour session of 1-second epochs into %s ...\n", dir.c_str());
-        std::fflush(stdout);
-        if (Run({KELVRANT_SIMULATE_EXE, "--receiver", "G12", "--data-type", "3", "--length",
-                 "86400", "--interval", "1", "--out", dir.string(), "--name", "KELVA26.225"},
-                dir, dir / "simulate.log") < 0)
-            return 1;
-    }
+    bench::Session session;
+    if (!bench::Simulate("kelvrant_convert_86400", "a 24-hour session of 1-second epochs", 86400,
+                         false, session))
+        return 1;
+    const fs::path dir = session.dir;
+    const fs::path bfile = session.bfile;
+    const fs::path efile = session.efile;
     const std::vector<std::string> convert = {
         KELVRANT_EXE, "-I", bfile.string(), efile.string(), "-O", "day.obs", "-N", "day.nav"};
     double convertBest = 1e9;
     for (int i = 0; i < runs; ++i) {
-        const double s = Run(convert, dir, dir / "convert.log");
+        const bench::ChildRun r = bench::Run(convert, dir, dir / "convert.log");
+        const double s = r.status == 0 ? r.seconds : -1.0;
         if (s < 0) {
             std::fprintf(stderr, "the conversion failed, see %s\n", (dir / "convert.log").c_str());
             return 1;
@@ -198,8 +163,9 @@ int main(int argc, char** argv) {
         double best = 1e9;
         double cpu = 0.0;
         for (int i = 0; i < runs; ++i) {
-            double used = 0.0;
-            const double s = Run(args, dir, dir / "direct.log", &used);
+            const bench::ChildRun r = bench::Run(args, dir, dir / "direct.log");
+            const double used = r.cpuSeconds;
+            const double s = r.status == 0 ? r.seconds : -1.0;
             if (s < 0) {
                 best = -1;
                 break;
