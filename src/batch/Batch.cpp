@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -143,27 +144,80 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+// The epochs of the observation files a run reports in its JSON summary ("epochs" is given
+// for those files only; inside a path a quote is escaped, so the key cannot be mistaken).
+long SummaryEpochs(const std::string& json) {
+    constexpr std::string_view kKey = "\"epochs\":";
+    long n = 0;
+    for (std::size_t at = json.find(kKey); at != std::string::npos;
+         at = json.find(kKey, at + kKey.size()))
+        n += std::strtol(json.c_str() + at + kKey.size(), nullptr, 10);
+    return n;
 }
 
-// Epoch records of a RINEX 2 observation file: " yy mm dd hh mm ss.sssssss  f nn" below the
-// header, flag 0 (or 1, a power failure before it).
-long CountEpochs(const std::string& obsFile) {
-    long n = 0;
-    bool header = true;
-    for (const std::string& l : Lines(ReadAll(obsFile))) {
-        if (header) {
-            header = l.find("END OF HEADER") == std::string::npos;
-        } else if (l.size() >= 32 && l[0] == ' ' && l[18] == '.' && l[26] == ' ' && l[27] == ' ' &&
-                   (l[28] == '0' || l[28] == '1')) {
-            ++n;
+// The output paths a run reports in its JSON summary, unescaped.
+std::vector<std::string> SummaryPaths(const std::string& json) {
+    constexpr std::string_view kKey = "\"path\":\"";
+    std::vector<std::string> paths;
+    for (std::size_t at = json.find(kKey); at != std::string::npos; at = json.find(kKey, at)) {
+        std::string path;
+        for (at += kKey.size(); at < json.size() && json[at] != '"'; ++at) {
+            if (json[at] != '\\' || at + 1 >= json.size()) {
+                path += json[at];
+            } else if (json[++at] == 'u' && at + 4 < json.size()) {
+                path += static_cast<char>(std::strtol(json.substr(at + 1, 4).c_str(), nullptr, 16));
+                at += 4;
+            } else {
+                path += json[at];
+            }
         }
+        paths.push_back(path);
     }
-    return n;
+    return paths;
+}
+
+// What the batch converted in a folder, one line a session: the B-file, the run's arguments
+// and the outputs it wrote, separated by tabs. A later batch skips a session whose line names
+// the same arguments and whose outputs are all there and newer than the inputs: names that
+// depend on the data (long names, split pieces) are known only once the run has made them.
+constexpr const char* kRecordName = ".kelvrant-batch";
+constexpr char kArgumentSeparator = '\x1f';
+
+std::string RecordKey(const BatchSession& s, const std::vector<std::string>& args) {
+    std::string key = s.bFile + '\t';
+    for (const std::string& a : args)
+        key += a + kArgumentSeparator;
+    return key;
+}
+
+// The outputs the folder's record gives for the key (the latest line), or nothing.
+std::vector<std::string> RecordedOutputs(const std::string& folder, const std::string& key) {
+    std::ifstream in(fs::path(folder) / kRecordName);
+    std::vector<std::string> outputs;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.starts_with(key) || line.size() == key.size() || line[key.size()] != '\t')
+            continue;
+        outputs.clear();
+        std::istringstream fields(line.substr(key.size() + 1));
+        for (std::string f; std::getline(fields, f, '\t');)
+            outputs.push_back(f);
+    }
+    return outputs;
+}
+
+// Adds the session's line to its folder's record. Names with tabs or line ends are left out
+// of it: the session is then converted again next time, which is safe.
+void Record(const std::string& folder, const std::string& key,
+            const std::vector<std::string>& outputs) {
+    std::string line = key;
+    for (const std::string& o : outputs)
+        line += '\t' + o;
+    if (outputs.empty() || std::count(line.begin(), line.end(), '\n') > 0 ||
+        std::count(line.begin(), line.end(), '\t') != static_cast<long>(outputs.size()) + 1)
+        return;
+    std::ofstream out(fs::path(folder) / kRecordName, std::ios::app);
+    out << line << '\n';
 }
 
 bool UpToDate(const BatchSession& s, const std::vector<std::string>& outputs) {
@@ -183,30 +237,39 @@ bool UpToDate(const BatchSession& s, const std::vector<std::string>& outputs) {
     return !outputs.empty();
 }
 
-// Runs the program with the arguments, its stderr captured; the exit status.
-int RunChild(const std::string& self, const std::vector<std::string>& args, std::string& output) {
+// Runs the program with the arguments and a JSON summary asked for; its stderr (the run's
+// problems) goes to `output`, its summary to `summary`. `formatThreads`, when not empty, is
+// the child's formatting thread count. The exit status.
+int RunChild(const std::string& self, const std::vector<std::string>& args,
+             const std::string& formatThreads, std::string& output, std::string& summary) {
     std::FILE* capture = std::tmpfile();
-    if (capture == nullptr) {
+    std::FILE* report = std::tmpfile();
+    if (capture == nullptr || report == nullptr) {
+        if (capture != nullptr) std::fclose(capture);
+        if (report != nullptr) std::fclose(report);
         output = "cannot create a temporary file for the run's messages";
         return -1;
     }
     std::vector<std::string> words = {self};
     words.insert(words.end(), args.begin(), args.end());
+    words.emplace_back("--json");
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);
     // Without a display the program converts headless, whatever the batch was started from.
+    std::string threads = "KELVRANT_FORMAT_THREADS=" + formatThreads;
     std::vector<char*> env;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string_view v(*e);
         if (!v.starts_with("DISPLAY=") && !v.starts_with("WAYLAND_DISPLAY=")) env.push_back(*e);
     }
+    if (!formatThreads.empty()) env.push_back(threads.data());
     env.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    // The run's problems are what the batch reports; its own summary is the batch's line.
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    // The run's problems are what the batch reports; its summary gives the batch's line.
+    posix_spawn_file_actions_adddup2(&actions, fileno(report), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fileno(capture), STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = -1;
@@ -216,16 +279,19 @@ int RunChild(const std::string& self, const std::vector<std::string>& args, std:
     if (spawned != 0) {
         output = "cannot start " + self + ": " + std::strerror(spawned);
         std::fclose(capture);
+        std::fclose(report);
         return -1;
     }
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    std::rewind(capture);
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, capture)) > 0)
-        output.append(buffer, got);
-    std::fclose(capture);
+    for (auto [file, text] : {std::pair{capture, &output}, std::pair{report, &summary}}) {
+        std::rewind(file);
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text->append(buffer, got);
+        std::fclose(file);
+    }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     output += "killed by signal " + std::to_string(WTERMSIG(status));
     return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
@@ -378,30 +444,14 @@ std::string SessionOutputDir(const BatchSession& s, const BatchOptions& o) {
     return out;
 }
 
-std::vector<std::string> SessionOutputs(const BatchSession& s, const BatchOptions& o) {
-    ConversionJob job;
-    job.BFileName = s.bFile;
-    job.OutputPath = SessionOutputDir(s, o);
-    NameObsOutputs(job);
-    // The GLONASS navigation file needs the ION file.
-    if (s.ionFile.empty()) job.NavGFileName.clear();
-    std::vector<std::string> out;
-    for (const std::string* name : {&job.ObsFileName, &job.NavFileName, &job.NavGFileName})
-        if (!name->empty()) out.push_back(*name);
-    return out;
-}
-
 std::vector<std::string> SessionArguments(const BatchSession& s, const BatchOptions& o) {
     std::vector<std::string> args = {"-I", s.bFile};
     // A missing E-file is named anyway, so that the run says what is missing.
     args.push_back(s.eFile.empty() ? CompanionCandidate(s.bFile, 'E') : s.eFile);
     if (!s.sFile.empty()) args.push_back(s.sFile);
     if (!s.ionFile.empty()) args.push_back(s.ionFile);
-    const std::vector<std::string> outputs = SessionOutputs(s, o);
+    // The run names the outputs itself, so that every format option shapes the names.
     args.insert(args.end(), {"-T", SessionOutputDir(s, o)});
-    static constexpr const char* kLetters[] = {"-O", "-N", "-G"};
-    for (std::size_t i = 0; i < outputs.size() && i < 3; ++i)
-        args.insert(args.end(), {kLetters[i], outputs[i]});
     args.insert(args.end(), o.passThrough.begin(), o.passThrough.end());
     if (!o.siteLogDir.empty()) args.insert(args.end(), {"--site-logs", o.siteLogDir});
     return args;
@@ -447,11 +497,18 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
         return 0;
     }
 
-    const int jobs =
-        o.jobs > 0 ? o.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = o.jobs > 0 ? o.jobs : cores;
+    // The sessions share the cores: a run's own formatting threads get what the jobs leave
+    // (none once the jobs fill the cores), unless the caller chose a count.
+    const std::string formatThreads =
+        std::getenv("KELVRANT_FORMAT_THREADS") != nullptr
+            ? std::string()
+            : std::to_string(std::max(0, cores / std::max(1, std::min(jobs, cores)) - 1));
     std::vector<SessionResult> results(sessions.size());
     std::atomic<std::size_t> next{0};
     std::mutex print;
+    std::mutex record;  // the folders' records of what was converted
     std::size_t done = 0;
     const bool terminal = !o.json && ::isatty(fileno(err)) != 0;
     const auto start = std::chrono::steady_clock::now();
@@ -464,18 +521,29 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
             const BatchSession& s = sessions[i];
             SessionResult& r = results[i];
             const auto began = std::chrono::steady_clock::now();
-            r.files = SessionOutputs(s, o);
+            const std::vector<std::string> run = SessionArguments(s, o);
+            const std::string folder = SessionOutputDir(s, o);
+            const std::string key = RecordKey(s, run);
+            {
+                const std::lock_guard<std::mutex> lock(record);
+                r.files = RecordedOutputs(folder, key);
+            }
             if (!o.force && UpToDate(s, r.files)) {
                 r.outcome = Outcome::kSkipped;
             } else {
                 std::string output;
-                const int status = RunChild(self, SessionArguments(s, o), output);
+                std::string summary;
+                const int status = RunChild(self, run, formatThreads, output, summary);
                 r.problems = Lines(output);
                 r.outcome = status == 0 ? Outcome::kConverted : Outcome::kFailed;
                 if (r.outcome == Outcome::kFailed && r.problems.empty())
                     r.problems.push_back("the run ended with status " + std::to_string(status));
-                if (r.outcome == Outcome::kConverted && !r.files.empty())
-                    r.epochs = CountEpochs(r.files.front());
+                if (r.outcome == Outcome::kConverted) {
+                    r.epochs = SummaryEpochs(summary);
+                    r.files = SummaryPaths(summary);
+                    const std::lock_guard<std::mutex> lock(record);
+                    Record(folder, key, r.files);
+                }
             }
             if (r.outcome == Outcome::kFailed) r.files.clear();
             r.seconds =

@@ -49,9 +49,6 @@ std::vector<BatchSession> FindSessions(const std::vector<std::string>& paths);
 /// The folder a session's outputs go to: outDir (or the B-file's folder) + the layout.
 std::string SessionOutputDir(const BatchSession& session, const BatchOptions& options);
 
-/// The output names of a session, as a single run names them.
-std::vector<std::string> SessionOutputs(const BatchSession& session, const BatchOptions& options);
-
 /// The arguments of the session's single run, without the program name.
 std::vector<std::string> SessionArguments(const BatchSession& session, const BatchOptions& options);
 

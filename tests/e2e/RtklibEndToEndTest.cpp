@@ -578,6 +578,14 @@ TEST_F(e2e_rtklib, batch_converts_a_campaign_in_one_command) {
         << second.out;
     EXPECT_EQ(fs::last_write_time(kelvObs), before);
 
+    // The epochs a session reports come from its run, whatever the output format.
+    std::vector<std::string> compressed = batch;
+    compressed[3] = dir.File("rinex3");
+    compressed.insert(compressed.end() - 1, {"--rinex", "3", "--compress", "crx.gz"});
+    const ProcessResult third = RunProcess(compressed, {}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    EXPECT_NE(third.out.find("KELV 2026/342 A  20 epochs, 2 files"), std::string::npos)
+        << third.out;
+
     // One complete single-run line per session for a cluster.
     std::vector<std::string> list = batch;
     list.push_back("--list");
