@@ -164,7 +164,10 @@ void EpochConverter::FillSatellite(const SatelliteSlots& satellites, int i,
             case Observable::kP1:
             case Observable::kP2: {
                 // The receiver gives the range as a time; only its fractional second counts.
-                double x = std::fmod(b.RawRange(), 1.0);
+                // (The fractional part exactly as fmod(t, 1.0) gives it, without its call; a
+                // zero of either sign becomes 0 below.)
+                const double t = b.RawRange();
+                double x = t - std::trunc(t);
                 if (std::fabs(x) < kMinCodeFraction || (w & warning::kCodeNotGood) != 0) {
                     x = 0.0;
                 } else {

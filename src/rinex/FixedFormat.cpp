@@ -150,7 +150,8 @@ bool ScaledDecimal(double magnitude, int precision, std::uint64_t& scaled) {
     if (k > 0) {
         const std::uint64_t rest = fraction & mask;
         const std::uint64_t half = std::uint64_t{1} << (k - 1);
-        if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+        n += static_cast<std::uint64_t>(rest > half) |
+             (static_cast<std::uint64_t>(rest == half) & n & 1);
     }
     scaled = n;
     return true;

@@ -68,7 +68,8 @@ inline char* AppendFixedAt(char* out, double value, int width) {
     if (biased != 0 && e + 1 > -(kBits + 1)) {
         if (k < 1 || k + kBits > 63 || e + 1 + kBits > 63)
             return AppendFixed(out, value, width, Precision);
-        // Exactly as printf rounds the binary value: to nearest, ties to even.
+        // Exactly as printf rounds the binary value: to nearest, ties to even (without a
+        // branch: which way a value rounds is as good as random).
         const std::uint64_t mantissa =
             (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
         const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
@@ -76,7 +77,8 @@ inline char* AppendFixedAt(char* out, double value, int width) {
         scaled = (mantissa >> k) * kPow10[Precision] + (fraction >> k);
         const std::uint64_t rest = fraction & mask;
         const std::uint64_t half = std::uint64_t{1} << (k - 1);
-        if (rest > half || (rest == half && (scaled & 1) != 0)) ++scaled;
+        scaled += static_cast<std::uint64_t>(rest > half) |
+                  (static_cast<std::uint64_t>(rest == half) & scaled & 1);
     }
     // Written backwards from the end of the field; it must hold sign, digits and point.
     const int room = width - Precision - 1 - (negative ? 1 : 0);

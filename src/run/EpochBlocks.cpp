@@ -14,6 +14,10 @@ namespace {
 // Large enough that a thread's hand-over costs nothing beside the formatting; small enough
 // that all blocks of a run stay within a few megabytes.
 constexpr std::size_t kEpochsPerBlock = 256;
+// Room reserved for a block's text: more than any epoch of 24 satellites takes in any
+// format. Reserved memory is touched only as far as it is written, and a text that never
+// outgrows it is never copied, nor left with twice the room it needs.
+constexpr std::size_t kBlockTextRoom = kEpochsPerBlock * 8192;
 constexpr int kMaxFormatThreads = 16;
 // Bytes written between two requests to start writing the file's pages to the disk.
 constexpr std::size_t kWritebackStep = std::size_t{16} << 20;
@@ -62,8 +66,10 @@ EpochBlocks::EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterF
     // Two blocks a formatter keeps every formatter busy while the writer and the converting
     // thread each hold one.
     blocks_.resize(static_cast<std::size_t>(2 * threads + 2));
-    for (Block& b : blocks_)
+    for (Block& b : blocks_) {
         b.epochs.resize(kEpochsPerBlock);
+        b.bytes.reserve(kBlockTextRoom);
+    }
     // One formatter more, for the converting thread when it would otherwise wait.
     for (int t = 0; t <= threads; ++t) {
         sinks_.push_back(std::make_unique<BufferSink>());
