@@ -293,7 +293,7 @@ int BFileReader::BuildIndex() {
             cur = nxt;
             continue;
         }
-        offsets_.push_back(at);
+        offsets_.Add(at);
         ++lastEpoch_;
         TrackWeek(epochs[cur].Time());
         if (gatherStatistics_) GatherStatistics(epochs[cur], slots[cur]);

@@ -5,6 +5,7 @@
 // the accessors decode each field at its offset.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -110,6 +111,34 @@ struct SatelliteSlots {
     std::uint8_t* Slot(int i) { return &bytes[static_cast<std::size_t>(i) * kSatSlotStride]; }
 };
 
+/// File offsets in increasing order, four bytes each: the low 32 bits per offset, and where
+/// the high bits change (a B-file past 4 GiB is possible, if unlikely).
+class OffsetList {
+  public:
+    /// `offset` must not be below the last one added.
+    void Add(std::int64_t offset) {
+        const auto value = static_cast<std::uint64_t>(offset);
+        while (highStarts_.size() < (value >> 32))
+            highStarts_.push_back(low_.size());
+        low_.push_back(static_cast<std::uint32_t>(value));
+    }
+    std::int64_t operator[](std::size_t i) const {
+        const auto high = static_cast<std::uint64_t>(
+            std::upper_bound(highStarts_.begin(), highStarts_.end(), i) - highStarts_.begin());
+        return static_cast<std::int64_t>((high << 32) | low_[i]);
+    }
+    std::size_t size() const { return low_.size(); }
+    void reserve(std::size_t n) { low_.reserve(n); }
+    void clear() {
+        low_.clear();
+        highStarts_.clear();
+    }
+
+  private:
+    std::vector<std::uint32_t> low_;
+    std::vector<std::size_t> highStarts_;  ///< [h]: the first index whose high bits exceed h
+};
+
 class BFileReader {
   public:
     /// Clears the state, checks the header and, with buildIndex, makes the index pass
@@ -210,7 +239,7 @@ class BFileReader {
     std::int64_t windowPos_ = 0;  ///< the next byte to read through the window
     bool useWindow_ = false;
     // The file offset of every indexed epoch, in file order.
-    std::vector<std::int64_t> offsets_;
+    OffsetList offsets_;
     std::int32_t damagedStretches_ = 0;
     std::int64_t damagedBytes_ = 0;
     std::int64_t firstDamage_ = -1;

@@ -651,3 +651,24 @@ TEST(bfile_statistics, reopening_clears_the_previous_file) {
 
 }  // namespace
 }  // namespace kelvrant
+
+// Offsets are kept in four bytes each; those past 4 GiB (one or more steps of it at once)
+// come back whole.
+TEST(bfile_index, offsets_past_4_gib_come_back_whole) {
+    constexpr std::int64_t kGiB4 = std::int64_t{1} << 32;
+    const std::vector<std::int64_t> offsets = {90,
+                                               4095,
+                                               kGiB4 - 1,
+                                               kGiB4,
+                                               kGiB4 + 700,
+                                               3 * kGiB4 + 5,
+                                               3 * kGiB4 + 5,
+                                               7 * kGiB4 - 1,
+                                               7 * kGiB4 + 123456};
+    kelvrant::OffsetList list;
+    for (const std::int64_t o : offsets)
+        list.Add(o);
+    ASSERT_EQ(list.size(), offsets.size());
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        EXPECT_EQ(list[i], offsets[i]) << i;
+}
