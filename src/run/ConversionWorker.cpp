@@ -117,15 +117,20 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
         own->Prepare(files.ObsHeader);
         return [own](const ObservationEpoch& e) { own->WriteEpoch(e); };
     };
+    // With the formatting on other threads the check runs on the writing one, off the path of
+    // the conversion: it sees the same epochs in the same order.
+    EpochFormatter checkBlocks;
+    if (check != nullptr) checkBlocks = [check](const ObservationEpoch& e) { check->AddEpoch(e); };
     if (const int threads = EpochFormatThreads(); write && threads > 0)
-        blocks.emplace(path.Top(), threads, makeWriter, ::fileno(files.ObsFile.file));
+        blocks.emplace(path.Top(), threads, makeWriter, ::fileno(files.ObsFile.file),
+                       std::move(checkBlocks));
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
         Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         ObservationEpoch& out = blocks ? blocks->Next() : *converted;
         converter.Convert(epoch, *satellites, out);
-        if (check != nullptr) check->AddEpoch(out);
+        if (check != nullptr && !blocks) check->AddEpoch(out);
         if (!write) continue;
         if (blocks) {
             blocks->Commit();

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 
@@ -60,8 +61,8 @@ class EpochBlocks::BufferSink final : public TextSink {
 };
 
 EpochBlocks::EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory,
-                         int writeback)
-    : out_(out), writeback_(writeback) {
+                         int writeback, EpochFormatter observer)
+    : out_(out), writeback_(writeback), observer_(std::move(observer)) {
     const int threads = std::max(1, formatThreads);
     // Two blocks a formatter keeps every formatter busy while the writer and the converting
     // thread each hold one.
@@ -184,6 +185,9 @@ void EpochBlocks::WriteLoop() {
                 lock, [&] { return b.state == State::kFormatted || (ending_ && next == handed_); });
             if (b.state != State::kFormatted) return;
         }
+        if (observer_)
+            for (std::size_t i = 0; i < b.count; ++i)
+                observer_(b.epochs[i]);
         out_.Write(b.bytes);
         if (out_.Failed()) failed_.store(true, std::memory_order_relaxed);
         unsent += b.bytes.size();

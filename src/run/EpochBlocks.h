@@ -37,8 +37,9 @@ class EpochBlocks {
     /// The formatters are made here, on the calling thread. With a file descriptor
     /// `writeback`, what reached that file is sent on to the disk while the run goes on, so
     /// that the fsync before publishing finds little left to write.
+    /// An `observer` sees every epoch, in order, on the thread writing the output.
     EpochBlocks(TextSink& out, int formatThreads, const EpochFormatterFactory& factory,
-                int writeback = -1);
+                int writeback = -1, EpochFormatter observer = {});
     /// Finishes (see Finish).
     ~EpochBlocks();
     EpochBlocks(const EpochBlocks&) = delete;
@@ -72,6 +73,7 @@ class EpochBlocks {
 
     TextSink& out_;
     int writeback_;
+    EpochFormatter observer_;
     std::vector<Block> blocks_;
     std::size_t filling_ = 0;  ///< sequence number of the block being filled
     bool holding_ = false;     ///< the block being filled is ours (free when taken)

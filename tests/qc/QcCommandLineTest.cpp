@@ -243,6 +243,20 @@ TEST(qc_command_line, qc_only_writes_the_report_and_no_rinex) {
     std::set<std::string> expected = before;
     expected.insert({"day.obs.qc.txt", "Kelvrant.INI"});
     EXPECT_EQ(Names(dir), expected);
+
+    // Converting too, the check sees the same epochs, whether the formatting runs on other
+    // threads (the check then runs on the writing one) or on the converting thread.
+    const std::string report = test::ReadFile(dir.File("day.obs.qc.txt"));
+    for (const char* threads : {"0", "2"}) {
+        const auto run =
+            test::RunProcess({test::KelvrantExe(), "-I", "BQCCLA26.342", "EQCCLA26.342", "-O",
+                              "day.obs", "-N", "day.nav", "--qc"},
+                             {"KELVRANT_CONFIG=" + dir.File("Kelvrant.INI"),
+                              std::string("KELVRANT_FORMAT_THREADS=") + threads},
+                             {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path().string());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(test::ReadFile(dir.File("day.obs.qc.txt")), report) << threads;
+    }
 }
 
 }  // namespace
