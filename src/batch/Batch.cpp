@@ -13,15 +13,18 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
 #include "forms/ObsFileForm.h"
+#include "geo/GpsTime.h"
 #include "run/ConversionJob.h"
 #include "run/OutputNames.h"
 
@@ -65,6 +68,25 @@ void Complete(BatchSession& s) {
     s.sFile = FindCompanionFile(CompanionCandidate(s.bFile, 'S'));
     // The ION file is the fourth name of -I: without an S-file it cannot be given.
     s.ionFile = s.sFile.empty() ? std::string() : FindCompanionFile(IonCandidate(s.bFile));
+}
+
+// The file a session is converted from: its B-file or its met log.
+const std::string& InputOf(const BatchSession& s) {
+    return s.metLog.empty() ? s.bFile : s.metLog;
+}
+
+bool IsMetLog(const fs::path& p, BatchSession& s) {
+    const std::optional<NmaNameDate> log = ParseNmaFileName(p.string());
+    if (!log) return false;
+    char doy[8];
+    std::snprintf(doy, sizeof doy, "%03d", static_cast<int>(log->dayOfYear));
+    s.metLog = p.string();
+    s.site = "XXXX";
+    s.siteKnown = false;
+    s.session = log->session;
+    s.year = std::to_string(log->year);
+    s.doy = doy;
+    return true;
 }
 
 // Values the -I run's own options take, so that they pass through whole.
@@ -184,7 +206,7 @@ constexpr const char* kRecordName = ".kelvrant-batch";
 constexpr char kArgumentSeparator = '\x1f';
 
 std::string RecordKey(const BatchSession& s, const std::vector<std::string>& args) {
-    std::string key = s.bFile + '\t';
+    std::string key = InputOf(s) + '\t';
     for (const std::string& a : args)
         key += a + kArgumentSeparator;
     return key;
@@ -223,7 +245,7 @@ void Record(const std::string& folder, const std::string& key,
 bool UpToDate(const BatchSession& s, const std::vector<std::string>& outputs) {
     std::error_code ec;
     auto newestInput = fs::file_time_type::min();
-    for (const std::string* in : {&s.bFile, &s.eFile, &s.sFile, &s.ionFile}) {
+    for (const std::string* in : {&s.bFile, &s.eFile, &s.sFile, &s.ionFile, &s.metLog}) {
         if (in->empty()) continue;
         const auto t = fs::last_write_time(*in, ec);
         if (ec) return false;
@@ -298,7 +320,8 @@ int RunChild(const std::string& self, const std::vector<std::string>& args,
 }
 
 std::string Label(const BatchSession& s) {
-    return s.site + " " + s.year + "/" + s.doy + " " + std::string(1, s.session);
+    return s.site + " " + s.year + "/" + s.doy + " " + std::string(1, s.session) +
+           (s.metLog.empty() ? "" : " met");
 }
 
 std::string Elapsed(double seconds) {
@@ -311,7 +334,7 @@ std::string Elapsed(double seconds) {
 }  // namespace
 
 bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, std::string& why,
-                       LongOptionTakesValue takesValue) {
+                       LongOptionTakesValue takesValue, LongOptionObservationOnly observationOnly) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string name = a;
@@ -363,6 +386,7 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, st
                 why = a + " names files of one run; a batch finds and names them itself";
                 return false;
             }
+            const std::size_t first = o.passThrough.size();
             o.passThrough.push_back(a);
             int values = ValueCount(a);
             if (a.starts_with("--") && !hasValue && takesValue != nullptr &&
@@ -375,6 +399,12 @@ bool ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& o, st
                 }
                 o.passThrough.push_back(args[++i]);
             }
+            const std::string_view longName =
+                name.starts_with("--") ? std::string_view(name).substr(2) : std::string_view();
+            o.markerGiven = o.markerGiven || longName == "marker";
+            if (longName.empty() || observationOnly == nullptr || !observationOnly(longName))
+                o.metPassThrough.insert(o.metPassThrough.end(), o.passThrough.begin() + first,
+                                        o.passThrough.end());
         } else {
             o.paths.push_back(a);
         }
@@ -406,6 +436,8 @@ std::vector<BatchSession> FindSessions(const std::vector<std::string>& paths) {
         if (IsBFile(p, s)) {
             Complete(s);
             sessions.push_back(std::move(s));
+        } else if (IsMetLog(p, s)) {
+            sessions.push_back(std::move(s));
         }
     };
     for (const std::string& path : paths) {
@@ -421,17 +453,30 @@ std::vector<BatchSession> FindSessions(const std::vector<std::string>& paths) {
         }
     }
     std::sort(sessions.begin(), sessions.end(),
-              [](const BatchSession& a, const BatchSession& b) { return a.bFile < b.bFile; });
+              [](const BatchSession& a, const BatchSession& b) { return InputOf(a) < InputOf(b); });
     sessions.erase(std::unique(sessions.begin(), sessions.end(),
                                [](const BatchSession& a, const BatchSession& b) {
-                                   return a.bFile == b.bFile;
+                                   return InputOf(a) == InputOf(b);
                                }),
                    sessions.end());
+    // A met log belongs to the site whose B-file of the same day and session lies beside it.
+    for (BatchSession& m : sessions) {
+        if (m.metLog.empty()) continue;
+        const fs::path folder = fs::path(m.metLog).parent_path();
+        for (const BatchSession& b : sessions) {
+            if (!b.bFile.empty() && b.session == m.session && b.year == m.year && b.doy == m.doy &&
+                fs::path(b.bFile).parent_path() == folder) {
+                m.site = b.site;
+                m.siteKnown = true;
+                break;
+            }
+        }
+    }
     return sessions;
 }
 
 std::string SessionOutputDir(const BatchSession& s, const BatchOptions& o) {
-    fs::path dir = o.outDir.empty() ? fs::path(s.bFile).parent_path() : fs::path(o.outDir);
+    fs::path dir = o.outDir.empty() ? fs::path(InputOf(s)).parent_path() : fs::path(o.outDir);
     if (!o.layout.empty()) {
         std::string sub = Replace(o.layout, "{year}", s.year);
         sub = Replace(sub, "{doy}", s.doy);
@@ -445,6 +490,19 @@ std::string SessionOutputDir(const BatchSession& s, const BatchOptions& o) {
 }
 
 std::vector<std::string> SessionArguments(const BatchSession& s, const BatchOptions& o) {
+    if (!s.metLog.empty()) {
+        // The day comes from the log's name; the output folder gets the met file named as the
+        // run names it, after the site's B-file when there is one.
+        std::int32_t week = 0;
+        double seconds = 0.0;
+        DayOfYearToGpsTime(std::stoi(s.year), std::stoi(s.doy), 0, 0, 0.0, week, seconds);
+        std::vector<std::string> args = {"-M", s.metLog, SessionOutputDir(s, o),
+                                         std::to_string(week),
+                                         std::to_string(std::lround(seconds))};
+        if (s.siteKnown && !o.markerGiven) args.insert(args.end(), {"--marker", s.site});
+        args.insert(args.end(), o.metPassThrough.begin(), o.metPassThrough.end());
+        return args;
+    }
     std::vector<std::string> args = {"-I", s.bFile};
     // A missing E-file is named anyway, so that the run says what is missing.
     args.push_back(s.eFile.empty() ? CompanionCandidate(s.bFile, 'E') : s.eFile);
@@ -469,16 +527,17 @@ std::string ShellQuote(const std::string& word) {
 }
 
 int RunBatch(const std::vector<std::string>& args, const std::string& self, std::FILE* out,
-             std::FILE* err, LongOptionTakesValue takesValue) {
+             std::FILE* err, LongOptionTakesValue takesValue,
+             LongOptionObservationOnly observationOnly) {
     BatchOptions o;
     std::string why;
-    if (!ParseBatchOptions(args, o, why, takesValue)) {
+    if (!ParseBatchOptions(args, o, why, takesValue, observationOnly)) {
         std::fprintf(err, "Kelvrant batch: %s\n", why.c_str());
         return 2;
     }
     const std::vector<BatchSession> sessions = FindSessions(o.paths);
     if (sessions.empty()) {
-        std::fprintf(err, "Kelvrant batch: no B-file found under the given paths\n");
+        std::fprintf(err, "Kelvrant batch: no B-file or met log found under the given paths\n");
         return 1;
     }
     // A single run writes into an existing folder; the layout's folders are made here, also
@@ -559,8 +618,12 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
                 } else if (r.outcome == Outcome::kSkipped) {
                     std::fprintf(out, "%s  up to date, skipped\n", Label(s).c_str());
                 } else {
-                    std::fprintf(out, "%s  %ld epochs, %zu files, %zu warnings\n", Label(s).c_str(),
-                                 r.epochs, r.files.size(), r.problems.size());
+                    if (s.metLog.empty())
+                        std::fprintf(out, "%s  %ld epochs, ", Label(s).c_str(), r.epochs);
+                    else
+                        std::fprintf(out, "%s  ", Label(s).c_str());
+                    std::fprintf(out, "%zu files, %zu warnings\n", r.files.size(),
+                                 r.problems.size());
                 }
                 std::fflush(out);
                 if (terminal) {
@@ -598,9 +661,10 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
             j += "{\"site\":" + JsonText(s.site) + ",\"year\":" + s.year +
                  ",\"doy\":" + JsonText(s.doy) +
                  ",\"session\":" + JsonText(std::string(1, s.session)) +
-                 ",\"bfile\":" + JsonText(s.bFile) + ",\"status\":\"" +
-                 kNames[static_cast<int>(r.outcome)] + "\",\"epochs\":" + std::to_string(r.epochs) +
-                 ",\"files\":[";
+                 (s.metLog.empty() ? ",\"bfile\":" + JsonText(s.bFile)
+                                   : ",\"metlog\":" + JsonText(s.metLog)) +
+                 ",\"status\":\"" + kNames[static_cast<int>(r.outcome)] +
+                 "\",\"epochs\":" + std::to_string(r.epochs) + ",\"files\":[";
             for (std::size_t k = 0; k < r.files.size(); ++k)
                 j += (k ? "," : "") + JsonText(r.files[k]);
             j += std::string("],\"") + (r.outcome == Outcome::kFailed ? "errors" : "warnings") +
@@ -628,9 +692,10 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
                 if ((r.outcome == Outcome::kFailed) != (pass == 1)) continue;
                 const BatchSession& s = sessions[i];
                 static constexpr const char* kNames[] = {"converted", "skipped", "FAILED"};
-                std::fprintf(out, "%-4s %-4s %-3s %c  %-9s %7ld %5zu %8zu\n", s.site.c_str(),
+                const std::string epochs = s.metLog.empty() ? std::to_string(r.epochs) : "met";
+                std::fprintf(out, "%-4s %-4s %-3s %c  %-9s %7s %5zu %8zu\n", s.site.c_str(),
                              s.year.c_str(), s.doy.c_str(), s.session,
-                             kNames[static_cast<int>(r.outcome)], r.epochs, r.files.size(),
+                             kNames[static_cast<int>(r.outcome)], epochs.c_str(), r.files.size(),
                              r.outcome == Outcome::kFailed ? std::size_t{0} : r.problems.size());
             }
         }
@@ -640,7 +705,7 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
             std::fprintf(out, "\nFailed sessions:\n");
             for (std::size_t i = 0; i < sessions.size(); ++i) {
                 if (results[i].outcome != Outcome::kFailed) continue;
-                std::fprintf(out, "%s\n", sessions[i].bFile.c_str());
+                std::fprintf(out, "%s\n", InputOf(sessions[i]).c_str());
                 for (const std::string& p : results[i].problems)
                     std::fprintf(out, "    %s\n", p.c_str());
             }

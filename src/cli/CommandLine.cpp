@@ -347,7 +347,15 @@ bool CompleteCommandLine(ConversionJob& job, const CommandLineExtras& extras,
         NameObsOutputs(job);
         job.NavGAutoNamed = !glonassGiven && !job.NavGFileName.empty();
     }
-    if (job.MetRun) NameMetOutput(job, settings);
+    if (job.MetRun) {
+        // An existing folder as the output: the met file is named in it as automatic names are.
+        std::error_code ec;
+        if (!job.MetOutFileName.empty() && std::filesystem::is_directory(job.MetOutFileName, ec)) {
+            job.OutputPath = job.MetOutFileName;
+            job.MetOutFileName.clear();
+        }
+        NameMetOutput(job, settings);
+    }
     return true;
 }
 

@@ -145,8 +145,12 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
             const LongOption* option = FindLongOption(name);
             return option != nullptr && !option->valueName.empty();
         };
+        const auto observationOnly = [](std::string_view name) {
+            const LongOption* option = FindLongOption(name);
+            return option != nullptr && option->observationOnly;
+        };
         return RunBatch(std::vector<std::string>(argv + 2, argv + argc), SelfPath(argv[0]), stdout,
-                        stderr, takesValue);
+                        stderr, takesValue, observationOnly);
     }
     if (argc <= 1) {
         PrintUsage(argc > 0 ? argv[0] : nullptr, usageOut);

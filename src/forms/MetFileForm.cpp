@@ -86,22 +86,6 @@ std::string MetSiteOf(std::string_view configuredSiteName) {
     return std::string(site);
 }
 
-std::optional<NmaNameDate> ParseNmaFileName(const std::string& path) {
-    const PathParts parts = SplitPath(path);
-    const std::string& base = parts.base;
-    if (base.size() != 6 || ToUpperAscii(parts.extension) != ".NMA") return std::nullopt;
-    if (std::isalnum(static_cast<unsigned char>(base[0])) == 0) return std::nullopt;
-    for (std::size_t i = 1; i < 6; ++i) {
-        if (!IsDigit(base[i])) return std::nullopt;
-    }
-    NmaNameDate date;
-    date.session = static_cast<char>(std::toupper(static_cast<unsigned char>(base[0])));
-    const std::int32_t yy = (base[1] - '0') * 10 + (base[2] - '0');
-    date.year = yy < 70 ? 2000 + yy : 1900 + yy;
-    date.dayOfYear = (base[3] - '0') * 100 + (base[4] - '0') * 10 + (base[5] - '0');
-    return date;
-}
-
 bool UpdateMetNames(MetFileSelection& selection, const std::string& inputPath, bool fromInputName,
                     std::string_view configuredSiteName) {
     if (!NamesExistingFile(inputPath)) return false;

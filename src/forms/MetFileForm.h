@@ -16,6 +16,7 @@
 #include "geo/Clock.h"
 #include "rinex/MetWriter.h"
 #include "run/HeaderFill.h"
+#include "run/OutputNames.h"
 #include "settings/HeaderSettings.h"
 
 namespace kelvrant {
@@ -70,15 +71,7 @@ struct MetFileSelection {
 /// or "XXXX" when the name is shorter or one of those four is a blank.
 std::string MetSiteOf(std::string_view configuredSiteName);
 
-/// The date a met log's name gives: a base name of six characters, the first a letter or digit
-/// and the other five digits, and the extension NMA in any case (A03245.NMA: session A, 2003,
-/// day 245). Years below 70 are 2000 + yy, the others 1900 + yy.
-struct NmaNameDate {
-    char session = 'A';  ///< upper case
-    std::int32_t year = 0;
-    std::int32_t dayOfYear = 0;
-};
-std::optional<NmaNameDate> ParseNmaFileName(const std::string& path);
+/// (ParseNmaFileName, the date a met log's name gives, is in run/OutputNames.h.)
 
 /// Derives the output name (UpdateMetNames). Does nothing and returns false when `inputPath`
 /// names no existing file. Otherwise remembers it as the input name; with `fromInputName` and

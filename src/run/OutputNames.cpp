@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "ashtech/BFileReader.h"
@@ -154,22 +155,40 @@ std::string PieceFileName(const std::string& name, std::int64_t piece, SplitUnit
     return parts.directory + parts.base + parts.extension;
 }
 
+std::optional<NmaNameDate> ParseNmaFileName(const std::string& path) {
+    const PathParts parts = SplitPath(path);
+    const std::string& base = parts.base;
+    if (base.size() != 6 || UpperText(parts.extension) != ".NMA") return std::nullopt;
+    if (std::isalnum(static_cast<unsigned char>(base[0])) == 0) return std::nullopt;
+    for (std::size_t i = 1; i < 6; ++i) {
+        if (std::isdigit(static_cast<unsigned char>(base[i])) == 0) return std::nullopt;
+    }
+    NmaNameDate date;
+    date.session = static_cast<char>(std::toupper(static_cast<unsigned char>(base[0])));
+    const std::int32_t yy = (base[1] - '0') * 10 + (base[2] - '0');
+    date.year = yy < 70 ? 2000 + yy : 1900 + yy;
+    date.dayOfYear = (base[3] - '0') * 100 + (base[4] - '0') * 10 + (base[5] - '0');
+    return date;
+}
+
 void NameMetOutput(ConversionJob& job, const HeaderSettings& settings) {
     if (job.MetInFileName.empty()) return;
     if (job.MetOutFileName.empty()) {
-        std::string site = settings.SiteName.substr(0, 4);
+        const std::string& siteName = job.Overrides.markerName.value_or(settings.SiteName);
+        std::string site = siteName.substr(0, 4);
         if (site.find(' ') != std::string::npos) site.clear();
         if (site.size() < 4) site = "XXXX";
         std::int32_t year = 0, dayOfYear = 0, hour = 0, minute = 0;
         double seconds = 0.0;
         GpsTimeToDayOfYear(job.MetStartWeek, job.MetStartSeconds, year, dayOfYear, hour, minute,
                            seconds);
-        job.MetOutFileName = MakeMetFileName("", dayOfYear, year, site, 'A');
+        const std::optional<NmaNameDate> log = ParseNmaFileName(job.MetInFileName);
+        job.MetOutFileName = MakeMetFileName("", dayOfYear, year, site, log ? log->session : 'A');
         const OutputFormat& f = job.Format;
         if (f.rinexVersion == 3 && f.LongNames()) {
             // The records' span is known only once they are read: period and data frequency
             // stay unspecified.
-            const StationNaming station{settings.SiteName, f.monument, f.receiverIndex, f.country};
+            const StationNaming station{siteName, f.monument, f.receiverIndex, f.country};
             job.MetOutFileName = LongFileName(station, {job.MetStartWeek, job.MetStartSeconds}, 'M',
                                               LongNameContent::kMet, false, f.gzip);
         } else {

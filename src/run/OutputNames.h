@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "convert/EpochEditor.h"
@@ -15,8 +16,20 @@ namespace kelvrant {
 /// path from the B-file name (nothing when it is empty).
 void NameObsOutputs(ConversionJob& job);
 
+/// The date a met log's name gives: a base name of six characters, the first a letter or digit
+/// and the other five digits, and the extension NMA in any case (A03245.NMA: session A, 2003,
+/// day 245). Years below 70 are 2000 + yy, the others 1900 + yy.
+struct NmaNameDate {
+    char session = 'A';  ///< upper case
+    std::int32_t year = 0;
+    std::int32_t dayOfYear = 0;
+};
+std::optional<NmaNameDate> ParseNmaFileName(const std::string& path);
+
 /// Completes the met output name and the output path from the met input name (nothing when it
-/// is empty); the site is the first four characters of the configured site name.
+/// is empty): site, day of year and session; the site is the first four characters of the
+/// MARKER NAME given for the run, else of the configured site name ("XXXX" when shorter or
+/// blank inside), the session that of a met log's name ('A' for any other name).
 void NameMetOutput(ConversionJob& job, const HeaderSettings& settings);
 
 /// directory + site + day of year as three digits + converted session character + "." +

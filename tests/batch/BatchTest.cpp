@@ -73,6 +73,44 @@ TEST(batch_sessions, companions_in_any_letter_case_and_nested_folders) {
     EXPECT_EQ(s[1].ionFile, "");  // an ION file needs an S-file before it on -I
 }
 
+// A met log takes the site of the B-file beside it with the same day and session, and its run
+// gets the day from the name and only the options a met conversion knows.
+TEST(batch_sessions, met_logs_take_the_site_of_their_download) {
+    TempDir dir;
+    for (const char* name : {"BKELVA26.342", "A26342.NMA", "b26342.nma", "A26343.NMA"})
+        WriteFile(dir.File(name), "");
+    const std::vector<BatchSession> s = FindSessions({dir.path().string()});
+    ASSERT_EQ(s.size(), 4u);
+    struct Expected {
+        std::string metLog;
+        std::string site;
+        char session;
+        std::string doy;
+    } expected[] = {{"A26342.NMA", "KELV", 'A', "342"},
+                    {"A26343.NMA", "XXXX", 'A', "343"},
+                    {"", "KELV", 'A', "342"},
+                    {"b26342.nma", "XXXX", 'B', "342"}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(s[i].metLog, expected[i].metLog.empty() ? "" : dir.File(expected[i].metLog));
+        EXPECT_EQ(s[i].site, expected[i].site) << i;
+        EXPECT_EQ(s[i].session, expected[i].session) << i;
+        EXPECT_EQ(s[i].doy, expected[i].doy) << i;
+    }
+    BatchOptions o;
+    std::string why;
+    const auto takesValue = [](std::string_view name) { return name == "doppler"; };
+    const auto observationOnly = [](std::string_view name) { return name == "doppler"; };
+    ASSERT_TRUE(ParseBatchOptions(
+        {"--out", "/out", "--doppler", "yes", "-S", "0", "--rinex=3", dir.path().string()}, o, why,
+        takesValue, observationOnly));
+    EXPECT_EQ(SessionArguments(s[0], o),
+              (std::vector<std::string>{"-M", dir.File("A26342.NMA"), "/out", "2448", "172800",
+                                        "--marker", "KELV", "-S", "0", "--rinex=3"}));
+    EXPECT_EQ(SessionArguments(s[3], o),
+              (std::vector<std::string>{"-M", dir.File("b26342.nma"), "/out", "2448", "172800",
+                                        "-S", "0", "--rinex=3"}));
+}
+
 TEST(batch_sessions, layout_output_names_and_the_single_run_line) {
     BatchSession s;
     s.bFile = "/data/camp/BKELVA26.342";

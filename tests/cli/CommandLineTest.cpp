@@ -231,6 +231,26 @@ TEST(command_line, m_names_the_output_from_site_and_start_day) {
     EXPECT_EQ(p.job.MetOutFileName, "/data/N1020051.99M");
 }
 
+// An existing folder as the output: named there after the MARKER NAME given (else the
+// configured site) and the log's session, as a batch converts met logs.
+TEST(command_line, m_into_a_folder_names_the_output_there) {
+    TempDir dir;
+    HeaderSettings settings;
+    settings.SiteName = "N102 Oak Ridge";
+    struct Case {
+        std::vector<std::string> extra;
+        std::string name;
+    } cases[] = {{{"--marker", "KELV"}, "KELV0052.99M"}, {{}, "N1020052.99M"}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"-M", "/data/b99005.nma", dir.path().string(), "991",
+                                         "176752"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Parsed p = Parse(args, settings);
+        ExpectAccepted(p);
+        EXPECT_EQ(p.job.MetOutFileName, dir.File(c.name));
+    }
+}
+
 TEST(met_naming, site_falls_back_to_xxxx) {
     ConversionJob job;
     job.MetInFileName = "in.nma";
