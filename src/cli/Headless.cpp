@@ -233,7 +233,7 @@ int RunHeadless(int argc, const char* const* argv, const std::string& defaultIni
     // The reports go beside the observation file (or where it would have gone).
     if (workerOk && check) {
         qc::QcSummary quality;
-        const std::string base = job.ObsFileName.empty() ? job.BFileName : job.ObsFileName;
+        const std::string base = QcReportBase(job, files);
         workerOk = FinishQualityCheck(*check, job.Qc, base, plots, counted, quality);
         summary.qualityChecked = true;
         summary.quality.completeness = quality.completeness;

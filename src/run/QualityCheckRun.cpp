@@ -44,6 +44,12 @@ qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName,
     return setup;
 }
 
+std::string QcReportBase(const ConversionJob& job, const RunFileSet& files) {
+    if (files.Pieces.size() == 1 && !files.Pieces.front()->obs.name.empty())
+        return files.Pieces.front()->obs.name;
+    return job.ObsFileName.empty() ? job.BFileName : job.ObsFileName;
+}
+
 bool WriteQcReports(const qc::QcSummary& summary, const QcRequest& request, const std::string& base,
                     ProblemSink& problems) {
     bool ok = true;

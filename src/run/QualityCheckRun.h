@@ -19,6 +19,10 @@ namespace kelvrant {
 qc::QcSetup QcSetupFor(const RunFileSet& files, const std::string& bFileName,
                        std::int64_t decimateMs);
 
+/// The reports' name without ".qc.txt": the observation file's (an edited run's one piece by
+/// its own name, which may differ from the unedited one), or the B-file's when none is named.
+std::string QcReportBase(const ConversionJob& job, const RunFileSet& files);
+
 /// Writes the text and JSON reports asked for as `base` + ".qc.txt" / ".qc.json"; a failed
 /// write is reported with the file's name. False on any failure.
 bool WriteQcReports(const qc::QcSummary& summary, const QcRequest& request, const std::string& base,

@@ -260,7 +260,7 @@ void ProgressWindow::Finish() {
 #endif
         ProblemSink& problems = context_.problems != nullptr ? *context_.problems
                                                              : static_cast<ProblemSink&>(fallback_);
-        const std::string base = job.ObsFileName.empty() ? job.BFileName : job.ObsFileName;
+        const std::string base = QcReportBase(job, context_.files);
         qualitySummary_.emplace();
         checked = FinishQualityCheck(*check_, job.Qc, base, plots, problems, *qualitySummary_);
         reportBase = base;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "run/OutputNames.h"
+#include "run/QualityCheckRun.h"
 
 namespace kelvrant {
 namespace {
@@ -35,6 +36,24 @@ TEST(edited_output, piece_names) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(PieceFileName(c.name, c.piece, c.unit), c.expected) << c.name;
+}
+
+// The check's report goes beside the file it describes: an edited run's only piece has a name
+// of its own (a long name with the edited start and period); of several pieces, none is it.
+TEST(edited_output, quality_report_named_after_the_only_piece) {
+    ConversionJob job;
+    job.BFileName = "d/BKELVA26.342";
+    job.ObsFileName = "d/KELV00XXX_R_20263421000_01H_30S_MO.rnx";
+    RunFileSet files;
+    EXPECT_EQ(QcReportBase(job, files), job.ObsFileName);
+    files.Pieces.push_back(std::make_unique<OutputPiece>());
+    files.Pieces.back()->obs.name = "d/KELV00XXX_R_20263421020_21M_30S_MO.rnx";
+    EXPECT_EQ(QcReportBase(job, files), "d/KELV00XXX_R_20263421020_21M_30S_MO.rnx");
+    files.Pieces.push_back(std::make_unique<OutputPiece>());
+    files.Pieces.back()->obs.name = "d/KELV00XXX_R_20263421100_01H_30S_MO.rnx";
+    EXPECT_EQ(QcReportBase(job, files), job.ObsFileName);
+    job.ObsFileName.clear();
+    EXPECT_EQ(QcReportBase(job, files), "d/BKELVA26.342");
 }
 
 TEST(edited_output, header_states_the_written_data) {
