@@ -2,16 +2,17 @@
 #include "qcplot/QcWindow.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
-#include <cstdio>
 
 #include "qc/QcReport.h"
 #include "qcplot/QcPlots.h"
@@ -83,9 +84,13 @@ bool QcWindow::OnSaveReport() {
     if (path.isEmpty()) return false;
     lastError_.clear();
     const std::string text = qc::ReportText(summary_);
-    std::FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-    bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f != nullptr && std::fclose(f) != 0) ok = false;
+    // Written beside it and renamed over it once complete: a report the user chose to replace
+    // is never left half written.
+    QSaveFile file(path);
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.write(text.data(), static_cast<qint64>(text.size())) ==
+                        static_cast<qint64>(text.size()) &&
+                    file.commit();
     if (!ok) {
         lastError_ = "Cannot write the report.\n\n" + path.toStdString();
         report_("File Write Error", lastError_);
@@ -95,7 +100,11 @@ bool QcWindow::OnSaveReport() {
 }
 
 bool QcWindow::OnSavePlots() {
-    const QString dir = askPath_(this, true, QString());
+    // Offered first: the folder the report went to.
+    const QString start = reportStart_.empty()
+                              ? QString()
+                              : QFileInfo(QString::fromStdString(reportStart_)).absolutePath();
+    const QString dir = askPath_(this, true, start);
     if (dir.isEmpty()) return false;
     lastError_.clear();
     if (!WritePlots(summary_, dir.toStdString(), lastError_)) {

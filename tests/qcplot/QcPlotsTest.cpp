@@ -90,7 +90,9 @@ TEST(qc_window, summary_and_plot_tabs_and_both_saves) {
 
     std::vector<std::string> problems;
     window.SetReport([&](const std::string&, const std::string& t) { problems.push_back(t); });
-    window.SetAskPath([&](QWidget*, bool folder, const QString&) {
+    window.SetAskPath([&](QWidget*, bool folder, const QString& start) {
+        // Both dialogs start where the report went.
+        EXPECT_EQ(start.toStdString(), folder ? dir.path().string() : dir.File("start.qc.txt"));
         return QString::fromStdString(folder ? dir.File("plots") : dir.File("r.qc.txt"));
     });
     EXPECT_TRUE(window.OnSaveReport());
