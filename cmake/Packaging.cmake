@@ -1,6 +1,8 @@
 # Installation and the Debian package.
-#   cmake --install <build> [--prefix DIR]   the program, its desktop entry, icon, manual page
-#                                            and documents under DIR (default /usr/local)
+#   cmake --install <build> [--prefix DIR]   the program (bin/kelvrant, and lib/kelvrant/
+#                                            kelvrant-desktop when built with Qt), its desktop
+#                                            entry, icon, manual page and documents under DIR
+#                                            (default /usr/local)
 #   cpack --config <build>/CPackConfig.cmake kelvrant_<version>_amd64.deb for /usr
 include(GNUInstallDirs)
 
@@ -10,6 +12,11 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS kelvrant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The same program with Qt, for the window and the plots: private, where kelvrant looks for it
+# (../lib/kelvrant from its own folder).
+if(TARGET kelvrant-desktop)
+  install(TARGETS kelvrant-desktop RUNTIME DESTINATION lib/kelvrant)
+endif()
 install(FILES packaging/kelvrant.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/kelvrant.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

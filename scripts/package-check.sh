@@ -34,7 +34,7 @@ trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 dpkg -x "$deb" "$work/root"
 installed="$work/root/usr"
-for f in bin/kelvrant share/applications/kelvrant.desktop \
+for f in bin/kelvrant lib/kelvrant/kelvrant-desktop share/applications/kelvrant.desktop \
          share/icons/hicolor/scalable/apps/kelvrant.svg share/man/man1/kelvrant.1.gz \
          share/doc/kelvrant/README.md share/doc/kelvrant/LICENSE \
          share/doc/kelvrant/copyright share/doc/kelvrant/changelog.gz; do
@@ -82,6 +82,15 @@ run_installed -M A26342.NMA KELV3421.26M 2448 208800 2>"$work/err2" \
 [ ! -s "$work/err2" ] || { cat "$work/err2" >&2; fail "messages at the second run"; }
 grep -q '^KELVRANT PACKAGE  *MARKER NAME' "$work/session/KELV3421.26M" \
   || fail "the user's settings were not used at the second run"
+# Third run: plots need Qt, which only the companion loads; it must find it and the same
+# settings (a configuration it could not find would be written anew, with a message).
+objdump -p "$installed/bin/kelvrant" | grep -q 'NEEDED.*Qt' && fail "bin/kelvrant links Qt"
+run_installed -I BKELVA26.342 EKELVA26.342 SKELVA26.342 ION26.342 -O plots.26O -N plots.26N \
+  --qc-plots plots 2>"$work/err3" \
+  || { cat "$work/err3" >&2; fail "the installed program failed to draw the plots"; }
+[ ! -s "$work/err3" ] || { cat "$work/err3" >&2; fail "messages at the third run"; }
+[ -s "$work/session/plots/qc-sky.svg" ] || fail "no plots drawn by the installed program"
+
 echo "converted the sample as $(if [ ${#as_user[@]} -gt 0 ]; then echo nobody; else id -un; fi); settings kept in $ini"
 
 if [ -n "$build" ]; then

@@ -1,18 +1,51 @@
-// The kelvrant program entry: with a display and the window built in, the desktop program;
-// otherwise the command line runs headless, every problem printed on stderr.
+// The kelvrant program entry. It never loads Qt, so that a run from a script or a batch starts
+// at once: help, version, batches and headless conversions run here. A run that wants the
+// window (a display, no batch) or the quality check's plots continues in kelvrant-desktop, the
+// same program with Qt, with the same arguments and environment; without that companion the
+// run stays headless.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "cli/Headless.h"
 #include "run/ProblemSink.h"
 #include "settings/ConfigLocation.h"
-#ifdef KELVRANT_HAVE_UI
-#include "ui/Desktop.h"
+
+namespace {
+
+#ifdef KELVRANT_DESKTOP_NAME
+bool AsksForPlots(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a(argv[i]);
+        if (a == "--qc-plots" || a.starts_with("--qc-plots=")) return true;
+    }
+    return false;
+}
+
+// Replaces this process by kelvrant-desktop (the same process, so signals and the exit status
+// reach whoever started it); returns only when there is none to start. The configuration's
+// place, settled here, goes along: beside this program is not beside the companion.
+void HandOverToDesktop(char** argv, const std::string& iniPath) {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return;
+    const std::filesystem::path dir = self.parent_path();
+    for (const std::filesystem::path& companion :
+         {dir / KELVRANT_DESKTOP_NAME, dir / KELVRANT_DESKTOP_INSTALLED}) {
+        if (::access(companion.c_str(), X_OK) != 0) continue;
+        ::setenv(kelvrant::kConfigEnvironmentVariable, iniPath.c_str(), 1);
+        ::execv(companion.c_str(), argv);
+        return;
+    }
+}
 #endif
-#ifdef KELVRANT_HAVE_QCPLOT
-#include "qcplot/QcPlots.h"
-#endif
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // A file size limit must show up as a failed write with the file's name, not kill the run.
@@ -23,14 +56,11 @@ int main(int argc, char** argv) {
     // The configuration file's place is settled once, before anything reads it.
     const std::string iniPath = kelvrant::ResolveConfigPath(kelvrant::ConfigLocationFromEnvironment(
         argc > 0 ? argv[0] : nullptr, kelvrant::CommandLineConfigPath(argc, argv)));
-#ifdef KELVRANT_HAVE_UI
-    if (kelvrant::HasDisplay() && !kelvrant::IsBatchCommand(argc, argv))
-        return kelvrant::RunDesktop(argc, argv, iniPath);
+#ifdef KELVRANT_DESKTOP_NAME
+    if (!kelvrant::IsBatchCommand(argc, argv) &&
+        (kelvrant::HasDisplay() || AsksForPlots(argc, argv)))
+        HandOverToDesktop(argv, iniPath);
 #endif
     kelvrant::StderrProblemSink problems;
-    kelvrant::QcPlotWriter plots;
-#ifdef KELVRANT_HAVE_QCPLOT
-    plots = kelvrant::qcplot::WritePlots;
-#endif
-    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout, plots);
+    return kelvrant::RunHeadless(argc, argv, iniPath, problems, stdout, {});
 }

@@ -19,6 +19,7 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -360,15 +361,41 @@ std::vector<QChart*> MakeCharts(const qc::QcSummary& summary) {
             VersusElevation(summary, true).release(), VersusElevation(summary, false).release()};
 }
 
+namespace {
+
+// Qt's notes on its surroundings (no runtime folder, fonts) are not the run's problems: while a
+// headless run draws, only Qt's critical messages reach stderr.
+void OnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (type != QtCriticalMsg && type != QtFatalMsg) return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+// Sets the message handler for as long as it lives.
+class MessageFilter {
+  public:
+    MessageFilter() : previous_(qInstallMessageHandler(OnlyCriticalMessages)) {}
+    ~MessageFilter() { qInstallMessageHandler(previous_); }
+    MessageFilter(const MessageFilter&) = delete;
+    MessageFilter& operator=(const MessageFilter&) = delete;
+
+  private:
+    QtMessageHandler previous_;
+};
+
+}  // namespace
+
 bool WritePlots(const qc::QcSummary& summary, const std::string& directory, std::string& error) {
     // Charts draw through widgets: without a running application, make one on the off-screen
     // platform for as long as the drawing takes.
     int argc = 1;
     char name[] = "kelvrant";
     char* argv[] = {name, nullptr};
+    std::optional<MessageFilter> quiet;
     std::optional<QApplication> own;
     if (QCoreApplication::instance() == nullptr) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        quiet.emplace();
         own.emplace(argc, argv);
     }
     const QString dir = QString::fromStdString(directory);
