@@ -5,7 +5,6 @@
 // run stays headless.
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -48,14 +47,8 @@ void HandOverToDesktop(char** argv, const std::string& iniPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A file size limit must show up as a failed write with the file's name, not kill the run.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Help and version need neither a window nor the configuration.
-    if (int status = 0; kelvrant::AnswerInformationRequest(argc, argv, stdout, status))
-        return status;
-    // The configuration file's place is settled once, before anything reads it.
-    const std::string iniPath = kelvrant::ResolveConfigPath(kelvrant::ConfigLocationFromEnvironment(
-        argc > 0 ? argv[0] : nullptr, kelvrant::CommandLineConfigPath(argc, argv)));
+    std::string iniPath;
+    if (int status = 0; kelvrant::StartProgram(argc, argv, iniPath, status)) return status;
 #ifdef KELVRANT_DESKTOP_NAME
     if (!kelvrant::IsBatchCommand(argc, argv) &&
         (kelvrant::HasDisplay() || AsksForPlots(argc, argv)))

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
@@ -136,6 +137,15 @@ std::string CommandLineConfigPath(int argc, const char* const* argv) {
     RecordingProblemSink ignored;
     if (!ScanCommandLine(argc, argv, job, extras, ignored)) return {};
     return extras.configPath;
+}
+
+bool StartProgram(int argc, char** argv, std::string& iniPath, int& status) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Help and version need neither a window nor the configuration.
+    if (AnswerInformationRequest(argc, argv, stdout, status)) return true;
+    iniPath = ResolveConfigPath(ConfigLocationFromEnvironment(argc > 0 ? argv[0] : nullptr,
+                                                              CommandLineConfigPath(argc, argv)));
+    return false;
 }
 
 int RunHeadless(int argc, const char* const* argv, const std::string& defaultIniPath,

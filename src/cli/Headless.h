@@ -38,6 +38,11 @@ bool AnswerInformationRequest(int argc, const char* const* argv, std::FILE* out,
 /// command line is rejected, which the parse proper reports).
 std::string CommandLineConfigPath(int argc, const char* const* argv);
 
+/// What the program does first, whichever executable: a file size limit becomes a failed
+/// write (SIGXFSZ ignored), help and version are answered (true with the exit status set), and
+/// the configuration file's place is settled once, before anything reads it.
+bool StartProgram(int argc, char** argv, std::string& iniPath, int& status);
+
 /// Runs the command line without a window. With no arguments the usage text goes to
 /// `usageOut` and the program cannot proceed (it needs a window for that). Otherwise the
 /// configuration file `iniPath` is read, the command line parsed and its conversion prepared
