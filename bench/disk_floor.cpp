@@ -6,6 +6,8 @@
 //   floor     `cat B-file >/dev/null; cat RINEX > file` on the same files,
 //   +fsync    the floor waiting for the copy to reach the disk (`sync file`), as the program
 //             fsyncs its outputs before it renames them to their final names,
+//   --qc      the program with the quality check (goal: 3x the floor),
+//   crx.gz    the program writing compact RINEX, gzipped (goal: within 1.5 s),
 // and prints each best wall time, its CPU time and peak resident set, and the ratio to the
 // floor. The threaded and the single-threaded observation files must be identical, byte for
 // byte (also in RINEX 3); a 1-hour GPS+GLONASS session shows whether the peak memory grows with
@@ -139,11 +141,15 @@ int main(int argc, char** argv) {
         Best floor;
         Best synced;
         Best before;
+        Best checked;
+        Best compressed;
         for (int i = 0; i < runs; ++i) {
             threaded.Add(Convert(s, mine, "day.obs"));
             single.Add(Convert(s, mine, "single.obs", {"KELVRANT_FORMAT_THREADS=0"}));
             floor.Add(Floor(s));
             synced.Add(Floor(s, true));
+            checked.Add(Convert(s, mine, "qc.obs", {}, {"--qc"}));
+            compressed.Add(Convert(s, mine, "day.26d.gz", {}, {"--compress", "crx.gz"}));
             if (!other.empty()) before.Add(Convert(s, other, "other.obs"));
         }
         const bool same2 = Identical(s.dir / "day.obs", s.dir / "single.obs");
@@ -158,6 +164,8 @@ int main(int argc, char** argv) {
         Print("single", single, f);
         Print("floor", floor, f);
         Print("+fsync", synced, f);
+        Print("--qc", checked, f);
+        Print("crx.gz", compressed, f);
         if (!other.empty()) Print("other", before, f);
         std::printf("  threaded and single-threaded output identical: RINEX 2 %s, RINEX 3 %s%s\n",
                     same2 ? "yes" : "NO", same3 ? "yes" : "NO",
@@ -165,7 +173,11 @@ int main(int argc, char** argv) {
         std::printf("  goal <= 2.0x floor: %s; against the floor with fsync: %.2fx\n",
                     threaded.run.seconds <= 2.0 * f ? "met" : "NOT met",
                     threaded.run.seconds / synced.run.seconds);
-        ok = ok && same2 && same3 && sameOther && !threaded.failed && !single.failed;
+        std::printf("  with --qc <= 3.0x floor: %s; crx.gz within 1.5 s: %s\n",
+                    checked.run.seconds <= 3.0 * f ? "met" : "NOT met",
+                    compressed.run.seconds <= 1.5 ? "met" : "NOT met");
+        ok = ok && same2 && same3 && sameOther && !threaded.failed && !single.failed &&
+             !checked.failed && !compressed.failed;
         dayPeak = std::max(dayPeak, threaded.run.peakRssMb);
     }
 
