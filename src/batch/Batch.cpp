@@ -22,6 +22,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "forms/ObsFileForm.h"
 #include "geo/GpsTime.h"
@@ -166,24 +167,24 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-// The epochs of the observation files a run reports in its JSON summary ("epochs" is given
-// for those files only; inside a path a quote is escaped, so the key cannot be mistaken).
-long SummaryEpochs(const std::string& json) {
-    constexpr std::string_view kKey = "\"epochs\":";
-    long n = 0;
-    for (std::size_t at = json.find(kKey); at != std::string::npos;
-         at = json.find(kKey, at + kKey.size()))
-        n += std::strtol(json.c_str() + at + kKey.size(), nullptr, 10);
-    return n;
-}
+// What a run reports in its JSON summary: the epochs of its observation files ("epochs" is
+// given for those only) and the paths of every output, unescaped. Inside a path a quote is
+// escaped, so neither key can be mistaken.
+struct RunReport {
+    long epochs = 0;
+    std::vector<std::string> files;
+};
 
-// The output paths a run reports in its JSON summary, unescaped.
-std::vector<std::string> SummaryPaths(const std::string& json) {
-    constexpr std::string_view kKey = "\"path\":\"";
-    std::vector<std::string> paths;
-    for (std::size_t at = json.find(kKey); at != std::string::npos; at = json.find(kKey, at)) {
+RunReport ReadRunReport(const std::string& json) {
+    constexpr std::string_view kEpochs = "\"epochs\":";
+    constexpr std::string_view kPath = "\"path\":\"";
+    RunReport report;
+    for (std::size_t at = json.find(kEpochs); at != std::string::npos;
+         at = json.find(kEpochs, at + kEpochs.size()))
+        report.epochs += std::strtol(json.c_str() + at + kEpochs.size(), nullptr, 10);
+    for (std::size_t at = json.find(kPath); at != std::string::npos; at = json.find(kPath, at)) {
         std::string path;
-        for (at += kKey.size(); at < json.size() && json[at] != '"'; ++at) {
+        for (at += kPath.size(); at < json.size() && json[at] != '"'; ++at) {
             if (json[at] != '\\' || at + 1 >= json.size()) {
                 path += json[at];
             } else if (json[++at] == 'u' && at + 4 < json.size()) {
@@ -193,9 +194,9 @@ std::vector<std::string> SummaryPaths(const std::string& json) {
                 path += json[at];
             }
         }
-        paths.push_back(path);
+        report.files.push_back(path);
     }
-    return paths;
+    return report;
 }
 
 // What the batch converted in a folder, one line a session: the B-file, the run's arguments
@@ -598,8 +599,9 @@ int RunBatch(const std::vector<std::string>& args, const std::string& self, std:
                 if (r.outcome == Outcome::kFailed && r.problems.empty())
                     r.problems.push_back("the run ended with status " + std::to_string(status));
                 if (r.outcome == Outcome::kConverted) {
-                    r.epochs = SummaryEpochs(summary);
-                    r.files = SummaryPaths(summary);
+                    RunReport report = ReadRunReport(summary);
+                    r.epochs = report.epochs;
+                    r.files = std::move(report.files);
                     const std::lock_guard<std::mutex> lock(record);
                     Record(folder, key, r.files);
                 }
