@@ -163,10 +163,8 @@ BFileReader::Candidate BFileReader::ReadCandidate(std::int64_t offset, EpochReco
     for (double v : {epoch.X(), epoch.Y(), epoch.Z()})
         if (!(std::fabs(v) < kMaxCoordinate)) return Candidate::Implausible;
     // The site name is text (or unset); an all-zero record is padding, not an epoch.
-    bool allZero = true;
-    for (std::size_t i = 0; i < EpochRecord::kSize; ++i)
-        allZero = allZero && epoch.bytes[i] == 0;
-    if (allZero) return Candidate::Implausible;
+    const auto isZero = [](std::uint8_t b) { return b == 0; };
+    if (std::all_of(epoch.bytes.begin(), epoch.bytes.end(), isZero)) return Candidate::Implausible;
     for (std::size_t i = 0; i < 4; ++i) {
         const std::uint8_t c = epoch.bytes[i];
         if (c != 0 && (c < 0x20 || c > 0x7e)) return Candidate::Implausible;
