@@ -29,6 +29,7 @@
 #include "run/OutputChain.h"
 #include "run/OutputNames.h"
 #include "run/OutputPath.h"
+#include "run/OutputTransaction.h"
 #include "run/SiteLogFill.h"
 
 namespace kelvrant {
@@ -277,9 +278,15 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
                         std::string(runtext::kGlonassNavSkipped) + "\n\n" + job.NavGFileName);
         job.NavGFileName.clear();
     }
-    if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
-                       job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName)) {
-        return false;
+    {
+        // The file this run replaces lets go of its cached pages on another core while the
+        // inputs are read, rather than all at once when the new file is renamed over it.
+        std::jthread forget;
+        if (!job.Qc.only && job.Editing.split == SplitUnit::kNone)
+            forget = std::jthread([name = job.ObsFileName] { ForgetCachedPages(name); });
+        if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
+                           job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName))
+            return false;
     }
     ObsHeaderRecord& obs = files.ObsHeader;
     NavHeaderRecord& nav = files.NavHeader;

@@ -38,6 +38,17 @@ void SyncDirectory(const std::string& directory) {
 
 }  // namespace
 
+void ForgetCachedPages(const std::string& finalName) {
+    // Looked at before it is opened: opening a device can have effects of its own.
+    struct stat st {};
+    if (::lstat(finalName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    const int fd = ::open(finalName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
 std::string SystemReason(int error) {
     return std::strerror(error);
 }

@@ -40,6 +40,12 @@ void DiscardOutput(OutputFile& out);
 bool PublishOutputs(const std::vector<OutputFile*>& outputs, std::string& failedName,
                     std::string& reason);
 
+/// Asks the kernel to forget the cached pages of the regular file `finalName`, which a run is
+/// about to replace: renaming over a file frees its pages, and this lets another core do that
+/// while the run works. The file's bytes are not touched; a symlink, a folder, a device or a
+/// missing name is left alone. Only a hint: nothing is reported.
+void ForgetCachedPages(const std::string& finalName);
+
 /// The system's text for an errno value.
 std::string SystemReason(int error);
 

@@ -2,6 +2,7 @@
 // failure (nothing: outputs are temporaries until the run publishes them), the E-file span and
 // week warnings, the GPS week rule, damaged B-files and outputs that name an input.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +138,24 @@ TEST_F(prepare_obs_run, a_symlink_at_an_output_is_replaced_and_its_target_kept) 
     ASSERT_TRUE(PublishRunOutputs(files, sink));
     EXPECT_EQ(ReadFile(target), "keep");
     EXPECT_FALSE(fs::is_symlink(obs));
+}
+
+// The hint before a run replaces a file: it never changes the file, follows no symlink and
+// never waits on a FIFO (whose open would block until a writer came).
+TEST_F(prepare_obs_run, forgetting_the_cached_pages_of_an_output_touches_nothing) {
+    const std::string target = File("precious");
+    WriteFile(target, "keep");
+    WriteFile(obs, "yesterday");
+    const auto written = fs::last_write_time(obs);
+    fs::create_symlink(target, File("link"));
+    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+    fs::create_directory(File("folder"));
+    for (const char* name : {"N1023231.97O", "link", "fifo", "folder", "missing"})
+        ForgetCachedPages(File(name));
+    EXPECT_EQ(ReadFile(obs), "yesterday");
+    EXPECT_EQ(fs::last_write_time(obs), written);
+    EXPECT_EQ(ReadFile(target), "keep");
+    EXPECT_TRUE(fs::is_fifo(File("fifo")));
 }
 
 TEST_F(prepare_obs_run, a_leftover_temporary_of_a_killed_run_is_neither_used_nor_removed) {
