@@ -88,14 +88,26 @@ void Publish(ProgressState& progress, const WorkerOptions& options, double perce
     if (options.progressObserver) options.progressObserver(percent);
 }
 
+// Publishes a percentage only when it differs from the last one: the number shown changes a
+// hundred times a run, and a lock and a call for every epoch of a day add up to milliseconds.
+struct NewPercent {
+    ProgressState& progress;
+    const WorkerOptions& options;
+    double shown = -1.0;
+    void operator()(double percent) {
+        if (percent == shown) return;
+        shown = percent;
+        Publish(progress, options, percent);
+    }
+};
+
 bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& problems,
                       ProgressState& progress, const WorkerOptions& options,
                       const WriterOptions& writerOptions, const GlonassChannels& channels) {
     qc::QualityCheck* check = options.qualityCheck;
     if (job.Editing.Active() && files.ObsFile.IsOpen()) {
-        return EditedObservationStage(
-            job, files, problems, progress, [&](double p) { Publish(progress, options, p); },
-            writerOptions, channels, check);
+        return EditedObservationStage(job, files, problems, progress, NewPercent{progress, options},
+                                      writerOptions, channels, check);
     }
     // A run that only checks writes no RINEX; the check sees the epochs the file would hold.
     const bool write = files.ObsFile.IsOpen() && !job.Qc.only;
@@ -125,9 +137,10 @@ bool ObservationStage(const ConversionJob& job, RunFileSet& files, ProblemSink& 
     if (const int threads = EpochFormatThreads(); write && threads > 0)
         blocks.emplace(path.Top(), threads, makeWriter, ::fileno(files.ObsFile.file),
                        std::move(checkBlocks));
+    NewPercent publish{progress, options};
     for (std::int32_t i = 0; i < n; ++i) {
         if (progress.StopRequested()) break;
-        Publish(progress, options, std::trunc(100.0 * (i + 1) / n + 0.5));
+        publish(std::trunc(100.0 * (i + 1) / n + 0.5));
         if (files.ObsReader.ReadEpoch(i, epoch, *satellites) == 0) continue;
         ObservationEpoch& out = blocks ? blocks->Next() : *converted;
         converter.Convert(epoch, *satellites, out);
