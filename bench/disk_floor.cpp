@@ -173,9 +173,13 @@ int main(int argc, char** argv) {
         std::printf("  goal <= 2.0x floor: %s; against the floor with fsync: %.2fx\n",
                     threaded.run.seconds <= 2.0 * f ? "met" : "NOT met",
                     threaded.run.seconds / synced.run.seconds);
+        // The 1.5 s for crx.gz is the GPS day's goal (the day bench_crx_gz converts).
+        const bool gpsDay = &s == &days.front();
         std::printf("  with --qc <= 3.0x floor: %s; crx.gz within 1.5 s: %s\n",
                     checked.run.seconds <= 3.0 * f ? "met" : "NOT met",
-                    compressed.run.seconds <= 1.5 ? "met" : "NOT met");
+                    !gpsDay                         ? "(set for the GPS day)"
+                    : compressed.run.seconds <= 1.5 ? "met"
+                                                    : "NOT met");
         ok = ok && same2 && same3 && sameOther && !threaded.failed && !single.failed &&
              !checked.failed && !compressed.failed;
         dayPeak = std::max(dayPeak, threaded.run.peakRssMb);
