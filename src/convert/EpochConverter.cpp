@@ -2,6 +2,7 @@
 #include "convert/EpochConverter.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -30,6 +31,14 @@ std::int32_t StepWeek(std::int32_t week, int step) {
 
 bool Listed(int satellite) {
     return satellite >= 1 && satellite <= kMaxListedNumber;
+}
+
+// std::trunc without its library call (the baseline instruction set has no rounding
+// instruction): doubles of 2^52 and more are whole already, and NaN and infinities stay
+// themselves.
+double WholePart(double t) {
+    constexpr double kWhole = 4503599627370496.0;  // 2^52
+    return std::fabs(t) < kWhole ? static_cast<double>(static_cast<std::int64_t>(t)) : t;
 }
 
 // RINEX loss-of-lock bits of carrier L1: bit 0 when the receiver lost lock.
@@ -167,7 +176,7 @@ void EpochConverter::FillSatellite(const SatelliteSlots& satellites, int i,
                 // (The fractional part exactly as fmod(t, 1.0) gives it, without its call; a
                 // zero of either sign becomes 0 below.)
                 const double t = b.RawRange();
-                double x = t - std::trunc(t);
+                double x = t - WholePart(t);
                 if (std::fabs(x) < kMinCodeFraction || (w & warning::kCodeNotGood) != 0) {
                     x = 0.0;
                 } else {
