@@ -43,6 +43,8 @@ inline constexpr std::uint64_t kPow10[20] = {1ULL,
                                              100000000000000000ULL,
                                              1000000000000000000ULL,
                                              10000000000000000000ULL};
+// GCC's and Clang's 128-bit integer (an extension, hence the marker for -Wpedantic).
+__extension__ typedef unsigned __int128 UInt128;
 inline void PutPair(char* p, std::uint64_t v) {
     std::memcpy(p, &kDigitPairs[v * 2], 2);
 }
@@ -63,29 +65,47 @@ inline char* AppendFixedAt(char* out, double value, int width) {
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const int e = biased - 1023;
     const int k = 52 - e;  // fraction bits of the value
-    std::uint64_t scaled = 0;
+    std::uint64_t integral = 0;
+    std::uint32_t fraction = 0;  // the Precision digits after the point
     // Zero, subnormals and values below half a unit of the last digit round to zero.
     if (biased != 0 && e + 1 > -(kBits + 1)) {
-        if (k < 1 || k + kBits > 63 || e + 1 + kBits > 63)
-            return AppendFixed(out, value, width, Precision);
+        if (k < 1 || e + 1 + kBits > 63) return AppendFixed(out, value, width, Precision);
         // Exactly as printf rounds the binary value: to nearest, ties to even (without a
-        // branch: which way a value rounds is as good as random).
+        // branch: which way a value rounds is as good as random). The last digit's parity is
+        // that of the fraction digits alone, 10^Precision being even; a fraction rounded up
+        // to 10^Precision carries into the integral part.
         const std::uint64_t mantissa =
             (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-        const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
-        const std::uint64_t fraction = (mantissa & mask) * kPow10[Precision];
-        scaled = (mantissa >> k) * kPow10[Precision] + (fraction >> k);
-        const std::uint64_t rest = fraction & mask;
-        const std::uint64_t half = std::uint64_t{1} << (k - 1);
-        scaled += static_cast<std::uint64_t>(rest > half) |
-                  (static_cast<std::uint64_t>(rest == half) & scaled & 1);
+        std::uint64_t digits = 0;
+        if (k + kBits <= 63) {
+            const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
+            const std::uint64_t scaled = (mantissa & mask) * kPow10[Precision];
+            digits = scaled >> k;
+            const std::uint64_t rest = scaled & mask;
+            const std::uint64_t half = std::uint64_t{1} << (k - 1);
+            digits += static_cast<std::uint64_t>(rest > half) |
+                      (static_cast<std::uint64_t>(rest == half) & digits & 1);
+            integral = mantissa >> k;
+        } else {
+            // Values below 2^(kBits - 10), as the seconds and clock offsets of epoch lines:
+            // their scaled fraction needs more than 64 bits.
+            const std::uint64_t low = k < 64 ? mantissa & ((std::uint64_t{1} << k) - 1) : mantissa;
+            integral = k < 64 ? mantissa >> k : 0;
+            const UInt128 scaled = UInt128{low} * kPow10[Precision];
+            digits = static_cast<std::uint64_t>(scaled >> k);
+            const UInt128 rest = scaled & ((UInt128{1} << k) - 1);
+            const UInt128 half = UInt128{1} << (k - 1);
+            digits += static_cast<std::uint64_t>(rest > half) |
+                      (static_cast<std::uint64_t>(rest == half) & digits & 1);
+        }
+        const std::uint64_t carry = static_cast<std::uint64_t>(digits == kPow10[Precision]);
+        integral += carry;
+        fraction = static_cast<std::uint32_t>(digits - carry * kPow10[Precision]);
     }
     // Written backwards from the end of the field; it must hold sign, digits and point.
     const int room = width - Precision - 1 - (negative ? 1 : 0);
-    std::uint64_t integral = scaled / kPow10[Precision];
     if (room < 1 || room > 19 || integral >= kPow10[room])
         return AppendFixed(out, value, width, Precision);
-    auto fraction = static_cast<std::uint32_t>(scaled % kPow10[Precision]);
     // Blanks first (one store for the usual widths), then the text over their end.
     if (width <= 16)
         std::memcpy(out, "                ", 16);
@@ -106,7 +126,15 @@ inline char* AppendFixedAt(char* out, double value, int width) {
         integral /= 100;
     }
     auto small = static_cast<std::uint32_t>(integral);
-    while (small >= 100) {
+    // Four digits a step, as two independent pairs: half the steps of a pair at a time.
+    while (small >= 10000) {
+        const std::uint32_t four = small % 10000;
+        small /= 10000;
+        p -= 4;
+        PutPair(p, four / 100);
+        PutPair(p + 2, four % 100);
+    }
+    if (small >= 100) {
         p -= 2;
         PutPair(p, small % 100);
         small /= 100;

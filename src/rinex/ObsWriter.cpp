@@ -152,7 +152,7 @@ char* AppendEpochTime(char* p, std::int32_t yy, const CalendarTime& t) {
     p = AppendInt(p, t.day, 3, false);
     p = AppendInt(p, t.hour, 3, false);
     p = AppendInt(p, t.minute, 3, false);
-    return AppendFixed(p, t.seconds, 11, 7);
+    return AppendFixedAt<7>(p, t.seconds, 11);
 }
 
 // The three-character satellite identifier of epoch lines: GPS with a blank (GPS-only files)
@@ -168,8 +168,8 @@ char* AppendSatellite(char* p, SatelliteId id, bool gpsOnly) {
 
 // A loss-of-lock or signal strength digit 1..9; 0 is a blank.
 char Digit(std::uint8_t value) {
-    constexpr char kDigits[16] = {' ', '1', '2', '3', '4', '5', '6', '7',
-                                  '8', '9', '?', '?', '?', '?', '?', '?'};
+    static constexpr char kDigits[16] = {' ', '1', '2', '3', '4', '5', '6', '7',
+                                         '8', '9', '?', '?', '?', '?', '?', '?'};
     return kDigits[value & 0x0F];
 }
 
@@ -259,7 +259,7 @@ void ObsWriter::WriteEpochLines(const ObservationEpoch& epoch, std::int32_t yy,
         p += 3;
         if (++pending == kSatellitesPerLine) {
             p = PadTo(line, p, 68);
-            if (first) p = AppendFixed(p, epoch.clockOffset, 12, 9);
+            if (first) p = AppendFixedAt<9>(p, epoch.clockOffset, 12);
             EndLine(line, p);
             first = false;
             pending = 0;
@@ -269,7 +269,7 @@ void ObsWriter::WriteEpochLines(const ObservationEpoch& epoch, std::int32_t yy,
     }
     if (pending > 0) {
         p = PadTo(line, p, 68);
-        if (first) p = AppendFixed(p, epoch.clockOffset, 12, 9);
+        if (first) p = AppendFixedAt<9>(p, epoch.clockOffset, 12);
         EndLine(line, p);
     }
 }

@@ -95,7 +95,7 @@ char* AppendEpochLine(char* p, const CalendarTime& t, int flag, int count) {
     p = AppendInt(p, t.hour, 2, true);
     *p++ = ' ';
     p = AppendInt(p, t.minute, 2, true);
-    p = AppendFixed(p, t.seconds, 11, 7);
+    p = AppendFixedAt<7>(p, t.seconds, 11);
     *p++ = ' ';
     *p++ = ' ';
     *p++ = static_cast<char>('0' + flag);

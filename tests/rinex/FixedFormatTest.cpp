@@ -121,6 +121,8 @@ TEST(fixed_format, inline_forms_match_printf) {
         failures += InlineFailures<4>(values, width);
         failures += InlineFailures<9>(values, width);
     }
+    // The epoch lines' seconds and clock offset.
+    failures += InlineFailures<7>(values, 11) + InlineFailures<9>(values, 12);
     EXPECT_EQ(failures, 0);
 }
 
