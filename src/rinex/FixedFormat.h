@@ -78,13 +78,12 @@ inline char* AppendFixedAt(char* out, double value, int width) {
             (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
         std::uint64_t digits = 0;
         if (k + kBits <= 63) {
+            // Adding half a unit less one, plus the last digit's parity, carries exactly when
+            // the rest is above half a unit, or is half and the digit odd.
             const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
             const std::uint64_t scaled = (mantissa & mask) * kPow10[Precision];
-            digits = scaled >> k;
-            const std::uint64_t rest = scaled & mask;
-            const std::uint64_t half = std::uint64_t{1} << (k - 1);
-            digits += static_cast<std::uint64_t>(rest > half) |
-                      (static_cast<std::uint64_t>(rest == half) & digits & 1);
+            const std::uint64_t parity = (scaled >> k) & 1;
+            digits = (scaled + (mask >> 1) + parity) >> k;
             integral = mantissa >> k;
         } else {
             // Values below 2^(kBits - 10), as the seconds and clock offsets of epoch lines:
@@ -145,7 +144,9 @@ inline char* AppendFixedAt(char* out, double value, int width) {
     } else {
         *--p = static_cast<char>('0' + small);
     }
-    if (negative) *--p = '-';
+    // The sign without a branch: a positive value writes its first digit over itself.
+    p -= negative ? 1 : 0;
+    *p = negative ? '-' : *p;
     return out + width;
 }
 
