@@ -154,4 +154,18 @@ inline char* AppendFixedAt(char* out, double value, int width) {
 /// does and returns the end. `width` 0..20; `out` must have room for 21 characters.
 char* AppendInt(char* out, std::int64_t value, int width, bool zeroPad);
 
+/// AppendInt for a width of 2 or 3 known when compiling: values 0..99, the fields of epoch
+/// lines, are written inline; the rest go to AppendInt. `out` must have room for 21
+/// characters.
+template <int Width, bool ZeroPad>
+inline char* AppendIntAt(char* out, std::int64_t value) {
+    static_assert(Width == 2 || Width == 3);
+    if (value < 0 || value > 99) return AppendInt(out, value, Width, ZeroPad);
+    const auto v = static_cast<std::uint64_t>(value);
+    if constexpr (Width == 3) *out++ = ZeroPad ? '0' : ' ';
+    fixed_detail::PutPair(out, v);
+    if (!ZeroPad && v < 10) out[0] = ' ';
+    return out + 2;
+}
+
 }  // namespace kelvrant

@@ -147,11 +147,11 @@ char* PadTo(char* start, char* p, std::ptrdiff_t width) {
 // " yy mm dd hh mm ss.sssssss" of epoch lines and event records.
 char* AppendEpochTime(char* p, std::int32_t yy, const CalendarTime& t) {
     *p++ = ' ';
-    p = AppendInt(p, yy, 2, true);
-    p = AppendInt(p, t.month, 3, false);
-    p = AppendInt(p, t.day, 3, false);
-    p = AppendInt(p, t.hour, 3, false);
-    p = AppendInt(p, t.minute, 3, false);
+    p = AppendIntAt<2, true>(p, yy);
+    p = AppendIntAt<3, false>(p, t.month);
+    p = AppendIntAt<3, false>(p, t.day);
+    p = AppendIntAt<3, false>(p, t.hour);
+    p = AppendIntAt<3, false>(p, t.minute);
     return AppendFixedAt<7>(p, t.seconds, 11);
 }
 
@@ -249,7 +249,7 @@ void ObsWriter::WriteEpochLines(const ObservationEpoch& epoch, std::int32_t yy,
     char* line = BeginLine();
     char* p = AppendEpochTime(line, yy, t);
     std::memcpy(p, "  0 ", 4);
-    p = AppendInt(p + 4, epoch.count, 2, false);
+    p = AppendIntAt<2, false>(p + 4, epoch.count);
     int pending = 0;
     bool first = true;
     for (int i = 0; i < epoch.count; ++i) {

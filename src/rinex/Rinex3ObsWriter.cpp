@@ -88,18 +88,18 @@ char* AppendEpochLine(char* p, const CalendarTime& t, int flag, int count) {
     *p++ = ' ';
     p = AppendInt(p, t.year, 4, false);
     *p++ = ' ';
-    p = AppendInt(p, t.month, 2, true);
+    p = AppendIntAt<2, true>(p, t.month);
     *p++ = ' ';
-    p = AppendInt(p, t.day, 2, true);
+    p = AppendIntAt<2, true>(p, t.day);
     *p++ = ' ';
-    p = AppendInt(p, t.hour, 2, true);
+    p = AppendIntAt<2, true>(p, t.hour);
     *p++ = ' ';
-    p = AppendInt(p, t.minute, 2, true);
+    p = AppendIntAt<2, true>(p, t.minute);
     p = AppendFixedAt<7>(p, t.seconds, 11);
     *p++ = ' ';
     *p++ = ' ';
     *p++ = static_cast<char>('0' + flag);
-    return AppendInt(p, count, 3, false);
+    return AppendIntAt<3, false>(p, count);
 }
 
 void EndLine(std::string& text, std::size_t start) {
@@ -218,7 +218,7 @@ void Rinex3ObsWriter::AppendSatellite(std::string& text, const SatelliteObservat
     char buffer[kMaxFixedChars + 8];
     char* p = buffer;
     *p++ = s.satellite.Letter();
-    p = AppendInt(p, s.satellite.number, 2, true);
+    p = AppendIntAt<2, true>(p, s.satellite.number);
     text.append(buffer, p);
     const Rinex3CodeList& codes = s.satellite.system == GnssSystem::kGps ? gps_ : glonass_;
     for (const Rinex3Code& c : codes) {

@@ -150,6 +150,8 @@ TEST(fixed_format, integers_match_printf) {
     for (int i = 0; i < 100000; ++i) {
         values.push_back(static_cast<std::int64_t>(rng()) >> (rng() % 64));
     }
+    for (std::int64_t v = -5; v < 120; ++v)  // the inline forms' own range and around it
+        values.push_back(v);
     for (std::int64_t v : values) {
         for (int width : {0, 2, 3, 6, 20}) {
             for (bool zero : {false, true}) {
@@ -163,6 +165,14 @@ TEST(fixed_format, integers_match_printf) {
                 ASSERT_EQ(std::string(expected, static_cast<std::size_t>(n)),
                           std::string(actual, end))
                     << v << " width " << width << " zero " << zero;
+                if (width != 2 && width != 3) continue;
+                char* inlineEnd = width == 2 ? (zero ? AppendIntAt<2, true>(actual, v)
+                                                     : AppendIntAt<2, false>(actual, v))
+                                             : (zero ? AppendIntAt<3, true>(actual, v)
+                                                     : AppendIntAt<3, false>(actual, v));
+                ASSERT_EQ(std::string(expected, static_cast<std::size_t>(n)),
+                          std::string(actual, inlineEnd))
+                    << v << " inline width " << width << " zero " << zero;
             }
         }
     }
