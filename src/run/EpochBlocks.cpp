@@ -20,8 +20,10 @@ constexpr std::size_t kEpochsPerBlock = 256;
 // outgrows it is never copied, nor left with twice the room it needs.
 constexpr std::size_t kBlockTextRoom = kEpochsPerBlock * 8192;
 constexpr int kMaxFormatThreads = 16;
-// Bytes written between two requests to start writing the file's pages to the disk.
-constexpr std::size_t kWritebackStep = std::size_t{16} << 20;
+// Bytes written between two requests to start writing the file's pages to the disk: a
+// megabyte keeps few pages dirty at any time, and leaves the fsync before publishing
+// little to wait for (16 MB measured a few percent slower for a day).
+constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
 
 // Starts writing the file's dirty pages without waiting for them (a hint: errors are the
 // final fsync's to report).
