@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "ashtech/MetLogReader.h"
@@ -294,9 +295,14 @@ bool StartObsAutoRun(ConversionJob& job, RunFileSet& files, const HeaderSettings
     {
         // The file this run replaces lets go of its cached pages on another core while the
         // inputs are read, rather than all at once when the new file is renamed over it.
+        // Only a hint: without a thread to spare, the rename frees them as before.
         std::jthread forget;
-        if (!job.Qc.only && job.Editing.split == SplitUnit::kNone)
-            forget = std::jthread([name = job.ObsFileName] { ForgetCachedPages(name); });
+        if (!job.Qc.only && job.Editing.split == SplitUnit::kNone) {
+            try {
+                forget = std::jthread([name = job.ObsFileName] { ForgetCachedPages(name); });
+            } catch (const std::system_error&) {
+            }
+        }
         if (!PrepareObsRun(files, problems, job.BFileName, job.EFileName, job.NavGFileName,
                            job.NavFileName, job.ObsFileName, job.IonFileName, job.SFileName))
             return false;
