@@ -45,6 +45,17 @@ inline constexpr std::uint64_t kPow10[20] = {1ULL,
                                              10000000000000000000ULL};
 // GCC's and Clang's 128-bit integer (an extension, hence the marker for -Wpedantic).
 __extension__ typedef unsigned __int128 UInt128;
+// The fraction bits of `mantissa` below bit k, times `scale`, rounded to nearest with ties to
+// even: adding half a unit less one, plus the last digit's parity, carries exactly when the
+// rest is above half a unit, or is half and the digit odd. `Wide` must hold 53 bits times
+// `scale` and k bits more.
+template <typename Wide>
+inline std::uint64_t RoundedFraction(std::uint64_t mantissa, int k, std::uint64_t scale) {
+    const Wide mask = (Wide{1} << k) - 1;
+    const Wide scaled = (Wide{mantissa} & mask) * scale;
+    const Wide parity = (scaled >> k) & 1;
+    return static_cast<std::uint64_t>((scaled + (mask >> 1) + parity) >> k);
+}
 inline void PutPair(char* p, std::uint64_t v) {
     std::memcpy(p, &kDigitPairs[v * 2], 2);
 }
@@ -76,27 +87,12 @@ inline char* AppendFixedAt(char* out, double value, int width) {
         // to 10^Precision carries into the integral part.
         const std::uint64_t mantissa =
             (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-        std::uint64_t digits = 0;
-        if (k + kBits <= 63) {
-            // Adding half a unit less one, plus the last digit's parity, carries exactly when
-            // the rest is above half a unit, or is half and the digit odd.
-            const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
-            const std::uint64_t scaled = (mantissa & mask) * kPow10[Precision];
-            const std::uint64_t parity = (scaled >> k) & 1;
-            digits = (scaled + (mask >> 1) + parity) >> k;
-            integral = mantissa >> k;
-        } else {
-            // Values below 2^(kBits - 10), as the seconds and clock offsets of epoch lines:
-            // their scaled fraction needs more than 64 bits.
-            const std::uint64_t low = k < 64 ? mantissa & ((std::uint64_t{1} << k) - 1) : mantissa;
-            integral = k < 64 ? mantissa >> k : 0;
-            const UInt128 scaled = UInt128{low} * kPow10[Precision];
-            digits = static_cast<std::uint64_t>(scaled >> k);
-            const UInt128 rest = scaled & ((UInt128{1} << k) - 1);
-            const UInt128 half = UInt128{1} << (k - 1);
-            digits += static_cast<std::uint64_t>(rest > half) |
-                      (static_cast<std::uint64_t>(rest == half) & digits & 1);
-        }
+        // Values below 2^(kBits - 10), as the seconds and clock offsets of epoch lines, need
+        // more than 64 bits for their scaled fraction.
+        const std::uint64_t digits =
+            k + kBits <= 63 ? RoundedFraction<std::uint64_t>(mantissa, k, kPow10[Precision])
+                            : RoundedFraction<UInt128>(mantissa, k, kPow10[Precision]);
+        integral = k < 64 ? mantissa >> k : 0;
         const std::uint64_t carry = static_cast<std::uint64_t>(digits == kPow10[Precision]);
         integral += carry;
         fraction = static_cast<std::uint32_t>(digits - carry * kPow10[Precision]);
